@@ -1,0 +1,39 @@
+# Small helpers shared by the subdirectories.
+
+# Each area of the code base lands on its own; a folder that is not there yet
+# is simply skipped.
+function(tellvane_optional_subdirectory dir)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endfunction()
+
+function(tellvane_optional_include file)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+    include(${CMAKE_CURRENT_SOURCE_DIR}/${file})
+  endif()
+endfunction()
+
+# tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...] [LOCK])
+# One GoogleTest executable; its cases are registered one by one with CTest.
+# Every test runs with TZ=UTC so that date texts are predictable. LOCK marks
+# tests that use the machine-wide event endpoint, so CTest runs them one at a time.
+function(tellvane_add_gtest name)
+  cmake_parse_arguments(T "LOCK" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  set(props ENVIRONMENT "TZ=UTC;${T_ENV}")
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
+  if(T_LOCK)
+    list(APPEND props RESOURCE_LOCK zqevent)
+  endif()
+  if(CMAKE_CROSSCOMPILING)
+    # Discovery would have to run the .exe at build time; one CTest entry per binary.
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ${props})
+  else()
+    gtest_discover_tests(${name} PROPERTIES ${props} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

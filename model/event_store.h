@@ -1,0 +1,74 @@
+// The event store: one process-wide, bounded collection of events.
+//
+// Records live by value in g_Array in arrival order (slot 0 the oldest);
+// g_Pos is the time order over the same slots; g_PosList maps Monitor rows to
+// slots. Everything runs on the GUI thread; g_StoreMutex marks the steps that
+// others rely on as a unit and is recursive because the arrival hand-over
+// re-enters it through SortPositions and the Monitor refill.
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+#include "simple_message.h"
+
+inline constexpr int kDefaultCapacity = 500;
+inline constexpr int kMinCapacity = 100;
+inline constexpr int kMaxCapacity = 10000;
+inline constexpr int kEvictBatch = 50;
+
+extern std::vector<CSimpleMessage> g_Array;
+extern std::vector<int> g_Pos;
+extern std::vector<int> g_PosList;
+extern int max_messages;
+extern int max_used_item;  // -1 when empty
+extern int cur_item;       // slot the navigator shows, -1 for none
+extern int req_item;       // slot the navigator asked for
+extern int new_arrived;    // records added since the last hand-over
+extern std::recursive_mutex g_StoreMutex;
+
+// Empties the store and sizes it to capacity default slots (start-up, tests).
+void ResetStore(int capacity = kDefaultCapacity);
+
+// Parses one event text and stores it if it is acceptable: it needs a time,
+// and a transponder event needs an address in 0..2048 and must not be stored
+// already. Only an accepted record makes a full store evict its 50 oldest.
+// Returns whether the record was stored.
+bool AddMessage(std::string_view text);
+
+// Orders positions 0..max_used_item of g_Pos by ttime, stably.
+void SortPositions();
+
+// Changes the capacity. When shrinking below the stored count the newest
+// records by arrival survive; showCurrent is then called, under the mutex,
+// so the navigator can show the record at cur_item.
+void SetMaxMessages(int n, const std::function<void()>& showCurrent = {});
+
+// Sets the read flag of every stored record.
+void MarkAllRead();
+
+// ---- The store steps of the navigator's refresh --------------------------
+
+struct ArrivalHooks {
+    std::function<void()> signalArrival;  // show, beep, window to front
+    std::function<void()> refillMonitor;  // only when a Monitor exists
+};
+
+// When records arrived since the last call: copies the newest into shown,
+// signals, re-sorts the time order, refills the Monitor and clears
+// new_arrived. Returns whether there were arrivals.
+bool HandOverArrivals(CSimpleMessage& shown, const ArrivalHooks& hooks);
+
+// Moves cur_item to a pending navigation request if it names a stored slot
+// (copying that record into shown); otherwise drops the request. Returns
+// whether shown changed.
+bool ResolveRequest(CSimpleMessage& shown);
+
+// Writes the Read check box back through the shown copy into its slot.
+// Returns whether anything was written.
+bool WriteBackReadFlag(CSimpleMessage& shown, bool checked);
+
+// True when slot names a record that g_Array holds.
+inline bool IsStoredSlot(int slot) { return slot >= 0 && slot <= max_used_item && slot < static_cast<int>(g_Array.size()); }
