@@ -1,0 +1,10 @@
+# Platform glue without Qt widgets: instance lock, diagnostic file, beep.
+if(WIN32)
+  add_library(tellvane_platform STATIC platform_win32.cpp)
+else()
+  find_package(Qt6 REQUIRED COMPONENTS Core)
+  find_package(ALSA REQUIRED)
+  add_library(tellvane_platform STATIC platform_posix.cpp beep_alsa.cpp)
+  target_link_libraries(tellvane_platform PRIVATE Qt6::Core ALSA::ALSA)
+endif()
+target_include_directories(tellvane_platform PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
