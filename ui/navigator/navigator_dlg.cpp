@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QVBoxLayout>
 
 #include "about_dlg.h"
 #include "dialog_units.h"
@@ -75,15 +76,20 @@ void CNavigatorDlg::CreateControls()
 {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
-    const int menuHeight = m_ui->menuBar->sizeHint().height();
-    ApplyDialogUnits(this, kFontPointSize, kTemplateSize, menuHeight);
-    m_ui->menuBar->setGeometry(0, 0, width(), menuHeight);
+    // The menu sits above the template's client area, as a window menu does.
+    auto* frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->setMenuBar(m_ui->menuBar);
+    frame->addStretch();
+    ApplyDialogUnits(this, kFontPointSize, kTemplateSize, m_ui->menuBar->sizeHint().height());
 
     m_textEdits = {m_ui->edtMessage, m_ui->edtName,     m_ui->edtTimeDate,        m_ui->edtLockingSystem,
                    m_ui->edtLocking, m_ui->edtGroupId,  m_ui->edtMemberId,        m_ui->edtCurrent,
                    m_ui->edtTotal};
     for (QLineEdit* edit : m_textEdits)
         connect(edit, &QLineEdit::textChanged, this, &CNavigatorDlg::RefreshView);
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
     connect(m_ui->btnExit, &QPushButton::clicked, this, &CNavigatorDlg::OnExit);
     connect(m_ui->btnNext, &QPushButton::clicked, this, &CNavigatorDlg::OnNext);
     connect(m_ui->btnPrevious, &QPushButton::clicked, this, &CNavigatorDlg::OnPrevious);
@@ -424,15 +430,13 @@ void CNavigatorDlg::OnOptions()
 
 void CNavigatorDlg::keyPressEvent(QKeyEvent* e)
 {
-    // Enter with no default button is the dialog's OK, as on the platform
-    // the window was designed for; a focused button takes it itself.
-    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-    if (enter) {
-        for (QPushButton* button : findChildren<QPushButton*>()) {
-            if (button->isDefault() && button->isVisible())
-                return QDialog::keyPressEvent(e);
-        }
-        accept();
+    // The window has no default button: Enter presses the focused button,
+    // and anywhere else it is the dialog's OK, which asks before leaving.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            accept();
         return;
     }
     QDialog::keyPressEvent(e);
