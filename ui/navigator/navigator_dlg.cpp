@@ -415,6 +415,9 @@ void CNavigatorDlg::OnOptions()
     gPop = dlg.m_bPop;
     if (dlg.m_nMaxMessages != max_messages) {
         SetMaxMessages(dlg.m_nMaxMessages, [this] {
+            // An older request would name a slot that now holds another
+            // record: the view stays on the newest.
+            req_item = cur_item;
             m_Shown = g_Array[cur_item];
             m_nCurrent = cur_item + 1;
             m_nTotal = max_used_item + 1;

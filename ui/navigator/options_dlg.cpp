@@ -96,22 +96,33 @@ void COptionsDlg::accept()
     // the range is checked here too: the store must never get a capacity
     // outside it.
     m_bChecking = true;
-    const bool ok = DoDataExchange(true);
-    if (ok && !MaxInRange())
+    const bool exchanged = DoDataExchange(true);
+    const bool inRange = MaxInRange();
+    if (exchanged && !inRange)
         RefuseMax();
     m_bChecking = false;
-    if (ok && MaxInRange())
+    if (exchanged && inRange)
         QDialog::accept();
 }
 
 bool COptionsDlg::eventFilter(QObject* watched, QEvent* e)
 {
     // Only a move of the focus inside the dialog counts: a box popping up
-    // over it takes the focus too, and must not check again.
+    // over it takes the focus too, and must not check again. The check
+    // runs once the move is complete, so that its selection is not undone
+    // by the field's own focus-out handling.
     if (watched == m_ctlMax && e->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            OnKillFocusMax();
+            QMetaObject::invokeMethod(this, &COptionsDlg::OnFocusLeftMax, Qt::QueuedConnection);
     }
     return QDialog::eventFilter(watched, e);
+}
+
+void COptionsDlg::OnFocusLeftMax()
+{
+    // OK or Cancel may have closed the dialog meanwhile, and OK may have
+    // refused the value and put the focus back already.
+    if (isVisible() && !m_ctlMax->hasFocus())
+        OnKillFocusMax();
 }

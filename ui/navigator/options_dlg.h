@@ -39,6 +39,7 @@ private:
     bool MaxInRange() const;
     void RefuseMax();
     void FocusMax();
+    void OnFocusLeftMax();
 
     std::unique_ptr<Ui::COptionsDlg> m_ui;
     bool m_bChecking = false;
