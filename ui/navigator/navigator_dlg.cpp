@@ -13,9 +13,11 @@
 
 #include "about_dlg.h"
 #include "dialog_units.h"
+#include "event_file.h"
 #include "event_store.h"
+#include "intake_queue.h"
 #include "options_dlg.h"
-#include "pending_seams.h"
+#include "pipe_server.h"
 #include "settings.h"
 #include "shell_seams.h"
 #include "string_table.h"
