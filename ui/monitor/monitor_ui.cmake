@@ -1,0 +1,1 @@
+# The Monitor's windows (Qt).
