@@ -69,7 +69,7 @@ def write_png(path, rows):
 
 
 def main(out):
-    icons = [draw_icon(*spec) for spec in ICONS]
+    icons = [draw_icon(fill, border, glyph) for fill, border, glyph in ICONS]
     strip = [sum((icon[y] for icon in icons), []) for y in range(SIZE)]
     write_png(out, strip)
 
