@@ -11,6 +11,8 @@
 #include <QTest>
 
 #include "event_store.h"
+#include "monitor_dlg.h"
+#include "monitor_model.h"
 #include "navigator_dlg.h"
 #include "settings.h"
 #include "widget_fixture.h"
@@ -111,13 +113,29 @@ TEST_F(NavigatorTest, SwitchesTurnOffTheBeepAndTheComingForward)
     EXPECT_EQ(m_dlg->geometry(), g_WndPlacement);
 }
 
-TEST_F(NavigatorTest, ArrivalBringsBackANavigatorHiddenForTheMonitor)
+TEST_F(NavigatorTest, MonitorTakesTheScreenUntilAnArrivalBringsTheNavigatorBack)
 {
+    gToday = 0;  // the test events are not from today
     m_dlg->show();
-    m_dlg->hide();
     Store(1);
     Tick();
+    Click("btnMonitor");
+    ASSERT_NE(m_dlg->m_pMonitor, nullptr);
+    EXPECT_TRUE(m_dlg->m_pMonitor->isVisible());
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->m_pMonitor->Model().rowCount(), 1);
+
+    Store(2, 2);
+    Tick();
+    EXPECT_TRUE(m_dlg->isVisible()) << "gPop brings the navigator back";
+    EXPECT_EQ(m_dlg->m_pMonitor->Model().rowCount(), 3) << "the Monitor is refilled";
+
+    m_dlg->hide();
+    emit m_dlg->m_pMonitor->showNavigator();
     EXPECT_TRUE(m_dlg->isVisible());
+    CMonitorDlg* first = m_dlg->m_pMonitor;
+    Click("btnMonitor");
+    EXPECT_EQ(m_dlg->m_pMonitor, first) << "one Monitor for the whole run";
 }
 
 TEST_F(NavigatorTest, NavigationStopsAtBothEndsAndWalksArrivalOrder)

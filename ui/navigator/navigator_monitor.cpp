@@ -1,16 +1,27 @@
 // The navigator's side of the Monitor: open it, refill it, free it.
-//
-// SEAM: the Monitor window is wired in here once it has landed; until then
-// the button does nothing and m_pMonitor stays null.
 
+#include "monitor_dlg.h"
 #include "navigator_dlg.h"
 
-void CNavigatorDlg::OnMonitor() {}
+void CNavigatorDlg::OnMonitor()
+{
+    if (!m_pMonitor) {
+        m_pMonitor = new CMonitorDlg(this);
+        connect(m_pMonitor, &CMonitorDlg::showNavigator, this, &QWidget::show);
+    }
+    m_pMonitor->FillList();
+    m_pMonitor->show();
+    hide();
+}
 
 void CNavigatorDlg::RefillMonitor()
 {
-    if (!m_pMonitor)
-        return;
+    if (m_pMonitor)
+        m_pMonitor->FillList();
 }
 
-void CNavigatorDlg::DeleteMonitor() { m_pMonitor = nullptr; }
+void CNavigatorDlg::DeleteMonitor()
+{
+    delete m_pMonitor;
+    m_pMonitor = nullptr;
+}
