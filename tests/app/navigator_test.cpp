@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -66,6 +67,44 @@ TEST_F(NavigatorTest, StartsEmptyAndTheFirstTickShowsNothingButCounters)
     EXPECT_EQ(Field("edtTimeDate"), " ");
     EXPECT_FALSE(Banner()->isVisibleTo(m_dlg.get()));
     EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+TEST_F(NavigatorTest, StartsWithTheEventsOfTheDataFileWithoutAnnouncingThem)
+{
+    Store(3);
+    g_Array[1].read = 1;
+    SetMaxMessages(200);
+    m_dlg->OnFileSave();
+    m_dlg.reset();
+
+    m_dlg = std::make_unique<CNavigatorDlg>();
+    ASSERT_TRUE(m_dlg->OnInitDialog());
+    EXPECT_EQ(max_messages, 200) << "the capacity comes from the file";
+    EXPECT_EQ(max_used_item, 2);
+    EXPECT_EQ(g_Array[1].read, 1);
+    EXPECT_EQ(Field("edtMessage"), "") << "nothing shown before the first refresh";
+    Tick();
+    ExpectShown("Event 3", 3, 3);
+    EXPECT_EQ(m_beeps, 0);
+    EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
+{
+    // The data folder cannot be made where a file stands in its way.
+    QFile blocker(m_home->path() + "/Tellvane");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Store(1);
+    m_dlg->findChild<QAction*>("actionSave")->trigger();
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_FALSE(m_boxes[0].isEmpty());
+
+    m_answers = {QMessageBox::Yes};
+    m_dlg->show();
+    m_dlg->OnExit();
+    EXPECT_EQ(m_boxes.size(), 3) << "the question, then the failed final save";
+    EXPECT_FALSE(m_dlg->isVisible()) << "the exit goes on";
 }
 
 TEST_F(NavigatorTest, SecondInstanceIsRefusedWithItsMessage)
