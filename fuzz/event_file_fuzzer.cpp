@@ -2,8 +2,10 @@
 // what it loaded must save and read back whole. The round trip is left out
 // for stores of thousands of slots: at their cost the fuzzer would try few
 // inputs, and the records it reaches come from the same short inputs.
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "event_file.h"
 #include "event_file_format.h"
@@ -22,6 +24,11 @@ void Load(std::string_view bytes)
     if (outcome.kind == FileOutcome::Damaged && (outcome.damagedAt < 0 || size_t(outcome.damagedAt) > bytes.size()))
         std::abort();
     RequireConsistentStore();
+    // No more slots than the capacity range or the bytes could justify (a
+    // vector that grows may take up to twice what it holds).
+    const size_t justified = std::max<size_t>(kMaxCapacity, bytes.size() / kSmallestRecordBytes);
+    if (g_Array.capacity() > 2 * justified)
+        std::abort();
     if (g_Array.size() > kRoundTripSlots)
         return;
 
