@@ -18,24 +18,6 @@ std::string Text(std::size_t size, char fill = 'x')
 
 }  // namespace
 
-TEST(BuildReply, WritesTwoBytesOKWhateverTheRequest)
-{
-    char reply[8] = "zzzzzzz";
-    std::size_t length = 0;
-    BuildReply("anything", reply, length);
-    EXPECT_EQ(length, 2u);
-    EXPECT_EQ(std::string(reply, 3), "OKz");
-}
-
-TEST(CutEventText, EndsAtTheFirstZeroByteOrTheLength)
-{
-    const char request[] = {'a', 'b', '\0', 'c', 'd'};
-    EXPECT_EQ(CutEventText(request, sizeof request), "ab");
-    EXPECT_EQ(CutEventText(request, 2), "ab");
-    EXPECT_EQ(CutEventText(request + 3, 2), "cd");
-    EXPECT_EQ(CutEventText(request + 2, 3), "");
-}
-
 TEST_F(PipeServer, AnswersTheWorkedExampleAndQueuesItWithoutTheZeroByte)
 {
     auto sender = Connect();
