@@ -84,7 +84,11 @@ void Store(const std::vector<std::string>& batch)
 
 bool ReserveQueueRoom(const std::atomic<int>& stop)
 {
-    if (stop == 0 && !s_bClosed && TryReserve())
+    // Decided without the mutex: after the exit drain the program may be
+    // tearing its objects down while connection threads still arrive here.
+    if (stop != 0 || s_bClosed)
+        return false;
+    if (TryReserve())
         return t_bReserved = KeepUnlessClosed();
     Lock lock(g_InQueueMutex);
     ++s_nWaiting;
