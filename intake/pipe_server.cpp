@@ -82,13 +82,14 @@ void Serve(PipeHandle hPipe)
 
 void CloseOwnPipe(ConnectionId id, PipeHandle hPipe)
 {
+    EndConversation(hPipe);  // a stop can still interrupt this
     {
         // Once the entry forgets the pipe, a stop no longer interrupts it,
         // so its number cannot be reused under the stop's hands.
         Lock lock(s_RegistryMutex);
         s_Connections[id].m_hPipe = kNoPipe;
     }
-    ClosePipeConnection(hPipe);
+    ReleasePipe(hPipe);
 }
 
 void MarkEnded(ConnectionId id)
