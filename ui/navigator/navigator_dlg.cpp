@@ -120,7 +120,8 @@ bool CNavigatorDlg::OnInitDialog()
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    g_WndPlacement = geometry();
+    // Position of the frame, size of the client: what move() and resize() take.
+    g_WndPlacement = QRect(pos(), size());
 
     m_InstanceMutex = AcquireInstanceLock(1000);
     if (!m_InstanceMutex) {
@@ -309,8 +310,9 @@ void CNavigatorDlg::HandOver()
     if (gBeep != 0)
         g_Beep();
     if (gPop != 0) {
-        setGeometry(g_WndPlacement);
         showNormal();
+        move(g_WndPlacement.topLeft());
+        resize(g_WndPlacement.size());
         raise();
         activateWindow();
     }
