@@ -125,7 +125,7 @@ bool CNavigatorDlg::OnInitDialog()
 
     m_InstanceMutex = AcquireInstanceLock(1000);
     if (!m_InstanceMutex) {
-        AfxMessageBox(this, LoadStringText(IDS_ALREADY_RUNNING));
+        ShowMessage(this, LoadStringText(IDS_ALREADY_RUNNING));
         return false;
     }
     ReadAllSettings();
@@ -169,7 +169,7 @@ void CNavigatorDlg::LoadEvents()
 {
     const FileOutcome outcome = LoadEventFile(m_Shown);
     if (!outcome.message.empty())
-        AfxMessageBox(this, outcome.message);
+        ShowMessage(this, outcome.message);
 }
 
 void CNavigatorDlg::StartIntake()
@@ -402,7 +402,7 @@ void CNavigatorDlg::OnFileSave()
 {
     const FileOutcome outcome = SaveEventFile();
     if (!outcome.message.empty())
-        AfxMessageBox(this, outcome.message);
+        ShowMessage(this, outcome.message);
 }
 
 void CNavigatorDlg::OnOptions()
@@ -454,7 +454,7 @@ void CNavigatorDlg::reject() { OnExit(); }
 
 void CNavigatorDlg::OnExit()
 {
-    if (AfxMessageBox(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
+    if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
     EndNavigator();
