@@ -14,6 +14,15 @@ function(tellvane_optional_include file)
   endif()
 endfunction()
 
+# Under Wine every test runs in the build folder's own prefix, quietly and
+# without the Mono and Gecko installers; the prefix is made by scripts/wine-prefix.
+set(TELLVANE_TEST_ENV "TZ=UTC")
+if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+  set(TELLVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  list(APPEND TELLVANE_TEST_ENV "WINEPREFIX=${TELLVANE_WINEPREFIX}" "WINEDEBUG=-all"
+       "WINEDLLOVERRIDES=mscoree,mshtml=")
+endif()
+
 # tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...] [LOCK])
 # One GoogleTest executable; its cases are registered one by one with CTest.
 # Every test runs with TZ=UTC so that date texts are predictable. LOCK marks
@@ -22,7 +31,8 @@ function(tellvane_add_gtest name)
   cmake_parse_arguments(T "LOCK" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
-  set(props ENVIRONMENT "TZ=UTC;${T_ENV}")
+  set(env ${TELLVANE_TEST_ENV} ${T_ENV})
+  set(props)
   if(T_LABELS)
     list(APPEND props LABELS "${T_LABELS}")
   endif()
@@ -32,8 +42,9 @@ function(tellvane_add_gtest name)
   if(CMAKE_CROSSCOMPILING)
     # Discovery would have to run the .exe at build time; one CTest entry per binary.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ${props})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" ${props})
   else()
-    gtest_discover_tests(${name} PROPERTIES ${props} DISCOVERY_TIMEOUT 60)
+    string(REPLACE ";" "\\;" env "${env}")
+    gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${env}" ${props} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
