@@ -1,0 +1,49 @@
+# Installation and the Debian package.
+include(GNUInstallDirs)
+
+foreach(program tellvane tellvane-send)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+
+if(NOT WIN32)
+  set(desktop ${CMAKE_CURRENT_SOURCE_DIR}/res/desktop)
+  install(FILES ${desktop}/tellvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # Not active by itself: the user copies it to ~/.config/autostart (see README).
+  install(FILES ${desktop}/tellvane-autostart.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/tellvane/autostart RENAME tellvane.desktop)
+
+  set(icons ${CMAKE_CURRENT_SOURCE_DIR}/res/icons)
+  if(EXISTS ${icons}/tellvane.svg)
+    install(FILES ${icons}/tellvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    foreach(size 16 24 32 48 64 128 256)
+      install(FILES ${icons}/hicolor/${size}/tellvane.png
+              DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    endforeach()
+  endif()
+
+  # Debian wants the copyright and a compressed changelog in the doc folder.
+  set(deb ${CMAKE_CURRENT_SOURCE_DIR}/res/deb)
+  set(changelog_gz ${CMAKE_BINARY_DIR}/changelog.gz)
+  add_custom_command(OUTPUT ${changelog_gz}
+    COMMAND gzip -9nc ${deb}/changelog > ${changelog_gz}
+    DEPENDS ${deb}/changelog)
+  add_custom_target(deb_changelog ALL DEPENDS ${changelog_gz})
+  install(FILES ${deb}/copyright ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tellvane)
+endif()
+
+set(CPACK_PACKAGE_NAME tellvane)
+set(CPACK_PACKAGE_VENDOR Zentrovo)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION}.0)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop event agent for an electronic locking system")
+set(CPACK_PACKAGE_DESCRIPTION "Tellvane receives lock, door-monitoring, warning and alarm events from the\n lock-management software on the same workstation, keeps them across restarts,\n makes new events noticed and lists them in a filterable, sortable Monitor\n with CSV export. Includes tellvane-send, a command-line sender for trials.")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zentrovo <support@zentrovo.invalid>")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
