@@ -31,20 +31,27 @@ function(tellvane_add_gtest name)
   cmake_parse_arguments(T "LOCK" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  # ENVIRONMENT and LABELS are lists; each value must reach CTest as one
+  # argument, which gtest_discover_tests' PROPERTIES cannot do (it splits
+  # "a;b" into two words). So the properties go into a file CTest reads after
+  # the discovered tests.
   set(env ${TELLVANE_TEST_ENV} ${T_ENV})
-  set(props)
+  set(values "ENVIRONMENT [==[${env}]==]")
   if(T_LABELS)
-    list(APPEND props LABELS "${T_LABELS}")
+    string(APPEND values " LABELS [==[${T_LABELS}]==]")
   endif()
   if(T_LOCK)
-    list(APPEND props RESOURCE_LOCK zqevent)
+    string(APPEND values " RESOURCE_LOCK zqevent")
   endif()
+  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   if(CMAKE_CROSSCOMPILING)
     # Discovery would have to run the .exe at build time; one CTest entry per binary.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" ${props})
+    file(WRITE ${properties_file} "set_tests_properties(${name} PROPERTIES ${values})\n")
   else()
-    string(REPLACE ";" "\\;" env "${env}")
-    gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${env}" ${props} DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    file(WRITE ${properties_file}
+      "foreach(test IN LISTS ${name}_TESTS)\n  set_tests_properties(\"\${test}\" PROPERTIES ${values})\nendforeach()\n")
   endif()
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()

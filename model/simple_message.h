@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+class CArchiveWriter;
+class CArchiveReader;
+
 // Door-monitoring state. Memory order is doorOpen, boltPos, manip, err; texts
 // and the data file carry them as boltPos, doorOpen, err, manip.
 struct CDoorMonEvt {
@@ -48,6 +51,13 @@ public:
 
     // Replaces the whole record by the content of one event text.
     void Parse(std::string_view text);
+
+    // The data-file form. Writing sets version to the one written (8);
+    // reading replaces the whole record and returns false when the bytes end
+    // inside it (the record is then incomplete and must not be used).
+    static constexpr int32_t kFileVersion = 8;
+    void Serialize(CArchiveWriter& ar);
+    bool Serialize(CArchiveReader& ar);
 
     // Recomputes date and time from ttime in the machine's local time zone.
     void SetDateTimeFromTtime();

@@ -1,0 +1,56 @@
+// The intake queue: connection threads append the texts they received and
+// answered; the GUI thread drains them into the event store.
+//
+// Only the GUI thread touches the store, so the connection threads hand
+// texts over here and never parse. g_InQueueMutex guards the queue, the
+// reservations and the closed flag, and is held only for one update; it is
+// never held together with the store's mutex.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+// Above this many queued texts the connection threads stop answering until
+// the drain has made room, so a flood cannot exhaust memory.
+inline constexpr std::size_t kQueueLimit = 100000;
+
+// How long one drain may keep the event loop before it yields.
+inline constexpr std::chrono::milliseconds kDrainBudget{20};
+
+extern std::deque<std::string> g_InQueue;  // oldest first
+extern std::mutex g_InQueueMutex;
+
+// Waits until the queue has room for one more text and holds that room for
+// the caller, who then answers the sender and calls QueueText once. Returns
+// false, holding nothing, as soon as stop is non-zero or the queue has been
+// closed for exit; the caller must then end the conversation unanswered.
+bool ReserveQueueRoom(const std::atomic<int>& stop);
+
+// Appends a copy of text at the tail, using up one reservation when there is
+// one (texts queued without a reservation are accepted all the same).
+void QueueText(std::string_view text);
+
+// Wakes every ReserveQueueRoom that waits, so it can see a changed stop flag.
+void WakeQueueWaiters();
+
+// Takes texts in queue order and stores each non-empty one with AddMessage.
+// Returns once the queue is empty or budget has passed, whichever comes
+// first; true means texts are still queued and the caller should run it
+// again on the next turn of its event loop.
+bool DrainQueue(std::chrono::milliseconds budget = kDrainBudget);
+
+// For the exit procedure, before the final save: closes the queue (senders
+// are no longer answered), waits up to inFlightWait for texts that were
+// already answered but not yet queued, and stores everything queued.
+void DrainQueueCompletely(std::chrono::milliseconds inFlightWait = std::chrono::seconds(2));
+
+// Empties the queue, drops reservations and reopens it (start-up, tests).
+void ResetQueue();
+
+// The number of queued texts.
+std::size_t QueuedTextCount();

@@ -1,0 +1,258 @@
+#include "pipe_server.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "intake_queue.h"
+#include "pipe_platform.h"
+
+std::atomic<int> g_StopPipe{0};
+
+namespace {
+
+using Lock = std::lock_guard<std::mutex>;
+using namespace std::chrono_literals;
+
+// No busy loop while another process holds the endpoint name.
+constexpr auto kCreateRetryPause = 200ms;
+// How often a stop repeats its interrupt while a thread has not ended yet.
+constexpr auto kStopPoll = 50ms;
+
+struct CConnection {
+    ThreadHandle m_hThread = 0;
+    PipeHandle m_hPipe = kNoPipe;  // kNoPipe once the thread closed it
+    bool m_bEnded = false;         // the thread is past its last use of the pipe
+    bool m_bJoining = false;       // someone has taken on the join
+};
+
+// The instance parameter block: made by PipeLoop, freed by InstanceThread.
+struct CInstanceBlock {
+    PipeHandle m_hPipe = kNoPipe;
+    ConnectionId m_id = 0;
+    std::function<void(ConnectionId)> m_onEnded;
+};
+
+std::mutex s_ServerMutex;  // start and stop
+bool s_bRunning = false;
+ThreadHandle s_hListener = 0;
+CPipeServerConfig s_Config;  // written only while no server thread runs
+
+std::mutex s_RegistryMutex;
+std::map<ConnectionId, CConnection> s_Connections;
+ConnectionId s_nNextId = 1;
+
+void Serve(PipeHandle hPipe)
+{
+    char request[kRequestSize];
+    char reply[kReplySize];
+    for (;;) {
+        std::size_t length = 0;
+        if (g_StopPipe != 0 || ReadRequest(hPipe, request, length) != ReadStatus::kMessage)
+            return;
+        // Answering promises the text will be stored, so room comes first.
+        if (!ReserveQueueRoom(g_StopPipe))
+            return;
+        std::size_t replyLength = 0;
+        BuildReply(request, reply, replyLength);
+        const bool written = WriteReply(hPipe, reply, replyLength);
+        // The sender may have seen the reply although the write reported a
+        // failure, so the text is kept either way.
+        QueueText(CutEventText(request, length));
+        if (!written)
+            return;
+    }
+}
+
+void CloseOwnPipe(ConnectionId id, PipeHandle hPipe)
+{
+    {
+        // Once the entry forgets the pipe, a stop no longer interrupts it,
+        // so its number cannot be reused under the stop's hands.
+        Lock lock(s_RegistryMutex);
+        s_Connections[id].m_hPipe = kNoPipe;
+    }
+    ClosePipeConnection(hPipe);
+}
+
+void MarkEnded(ConnectionId id)
+{
+    Lock lock(s_RegistryMutex);
+    s_Connections[id].m_bEnded = true;
+}
+
+void InstanceThread(void* param)
+{
+    const std::unique_ptr<CInstanceBlock> block(static_cast<CInstanceBlock*>(param));
+    Serve(block->m_hPipe);
+    CloseOwnPipe(block->m_id, block->m_hPipe);
+    MarkEnded(block->m_id);
+    if (block->m_onEnded)
+        block->m_onEnded(block->m_id);
+}
+
+void StartConnection(PipeHandle hPipe)
+{
+    auto block = std::make_unique<CInstanceBlock>();
+    block->m_hPipe = hPipe;
+    block->m_onEnded = s_Config.m_onConnectionEnded;
+
+    // The registry lock is held across the start so the new thread cannot
+    // reach its end before its entry exists.
+    Lock lock(s_RegistryMutex);
+    block->m_id = s_nNextId++;
+    const ConnectionId id = block->m_id;
+    ThreadHandle hThread = 0;
+    if (!StartThread(InstanceThread, block.get(), kConnectionStackSize, hThread)) {
+        // Left open, the sender would wait for an answer forever.
+        ClosePipeConnection(hPipe);
+        return;
+    }
+    block.release();  // InstanceThread owns it now
+    s_Connections[id] = CConnection{hThread, hPipe, false, false};
+}
+
+// Marks the entries chosen by pick as being joined and returns them.
+template <class Pick>
+std::vector<std::pair<ConnectionId, ThreadHandle>> TakeForJoin(Pick pick)
+{
+    std::vector<std::pair<ConnectionId, ThreadHandle>> taken;
+    Lock lock(s_RegistryMutex);
+    for (auto& [id, conn] : s_Connections) {
+        if (!conn.m_bJoining && pick(conn)) {
+            conn.m_bJoining = true;
+            taken.emplace_back(id, conn.m_hThread);
+        }
+    }
+    return taken;
+}
+
+void Forget(ConnectionId id)
+{
+    Lock lock(s_RegistryMutex);
+    s_Connections.erase(id);
+}
+
+void InterruptIfOpen(ConnectionId id)
+{
+    Lock lock(s_RegistryMutex);
+    const auto it = s_Connections.find(id);
+    if (it != s_Connections.end() && it->second.m_hPipe != kNoPipe)
+        InterruptConnection(it->second.m_hPipe, it->second.m_hThread);
+}
+
+// For a thread that has ended or is about to, so nothing needs interrupting.
+void JoinEndedThread(ThreadHandle hThread)
+{
+    while (!JoinThreadFor(hThread, kStopPoll)) {
+    }
+}
+
+// Without a receiver for the end notices the listener joins ended threads
+// itself, each time a new client arrives.
+void ReapEndedConnections()
+{
+    for (const auto& [id, hThread] : TakeForJoin([](const CConnection& c) { return c.m_bEnded; })) {
+        JoinEndedThread(hThread);
+        Forget(id);
+    }
+}
+
+void PipeLoop(void*)
+{
+    if (!PreparePipeLoop())
+        return;
+    const std::string& name = s_Config.m_strName;
+    while (g_StopPipe == 0) {
+        const PipeHandle instance = CreatePipeInstance(name);
+        if (instance == kNoPipe) {
+            std::this_thread::sleep_for(kCreateRetryPause);
+            continue;
+        }
+        const PipeHandle hPipe = WaitForClient(instance);
+        if (hPipe == kNoPipe)
+            continue;
+        if (g_StopPipe != 0) {
+            ClosePipeConnection(hPipe);
+            break;
+        }
+        StartConnection(hPipe);
+        if (!s_Config.m_onConnectionEnded)
+            ReapEndedConnections();
+    }
+    FinishPipeLoop();
+}
+
+}  // namespace
+
+bool StartPipeServer(CPipeServerConfig config)
+{
+    Lock lock(s_ServerMutex);
+    if (s_bRunning)
+        return false;
+    s_Config = std::move(config);
+    // Cleared here rather than in the listener, so a stop that follows at
+    // once cannot be undone by a listener that starts late.
+    g_StopPipe = 0;
+    if (!StartThread(PipeLoop, nullptr, 0, s_hListener))
+        return false;
+    s_bRunning = true;
+    return true;
+}
+
+void StopPipeServer()
+{
+    Lock lock(s_ServerMutex);
+    if (!s_bRunning)
+        return;
+    g_StopPipe = 1;
+    WakeQueueWaiters();
+    do {
+        InterruptListener(s_Config.m_strName, s_hListener);
+    } while (!JoinThreadFor(s_hListener, kStopPoll));
+    // The listener is gone, so the set of connections is final.
+    for (const auto& [id, hThread] : TakeForJoin([](const CConnection&) { return true; })) {
+        do {
+            InterruptIfOpen(id);
+        } while (!JoinThreadFor(hThread, kStopPoll));
+        Forget(id);
+    }
+    s_bRunning = false;
+}
+
+void JoinConnectionThread(ConnectionId id)
+{
+    ThreadHandle hThread = 0;
+    {
+        Lock lock(s_RegistryMutex);
+        const auto it = s_Connections.find(id);
+        if (it == s_Connections.end() || it->second.m_bJoining)
+            return;
+        it->second.m_bJoining = true;
+        hThread = it->second.m_hThread;
+    }
+    JoinEndedThread(hThread);
+    Forget(id);
+}
+
+std::size_t ConnectionThreadCount()
+{
+    Lock lock(s_RegistryMutex);
+    return s_Connections.size();
+}
+
+void BuildReply(const char* /*request*/, char* reply, std::size_t& replyLength)
+{
+    reply[0] = 'O';
+    reply[1] = 'K';
+    replyLength = kReplySize;
+}
+
+std::string_view CutEventText(const char* request, std::size_t length)
+{
+    const void* zero = std::memchr(request, '\0', length);
+    return {request, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - request) : length};
+}

@@ -1,0 +1,65 @@
+// The event endpoint server: a listener thread, PipeLoop, waits for senders;
+// each connected sender gets its own thread, InstanceThread, which reads one
+// event text per message, answers "OK" and queues the text for the GUI
+// thread. The endpoint is a named pipe on Windows and a SOCK_SEQPACKET
+// socket in the abstract namespace elsewhere, both under the same name.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+inline constexpr std::string_view kEndpointName = "zqevent";
+
+// The largest message accepted; a longer one ends the connection unanswered.
+inline constexpr std::size_t kRequestSize = 2028;
+inline constexpr std::size_t kReplySize = 2;
+
+// Connection threads only read into a 2 KiB buffer, so a small stack makes a
+// thousand idle connections cheap.
+inline constexpr std::size_t kConnectionStackSize = 64 * 1024;
+
+// Set to 1 to ask the server to stop; StartPipeServer clears it.
+extern std::atomic<int> g_StopPipe;
+
+// Identifies one connection thread between its end and its join.
+using ConnectionId = std::uint64_t;
+
+struct CPipeServerConfig {
+    std::string m_strName{kEndpointName};
+
+    // Called on a connection thread just before it ends, with the thread's
+    // own id. The receiver hands the id to the GUI thread (for example in a
+    // posted event), which calls JoinConnectionThread with it. When empty,
+    // the server joins ended threads itself.
+    std::function<void(ConnectionId)> m_onConnectionEnded;
+};
+
+// Starts the listener thread. Returns false when a server is already
+// running in this process or the thread cannot be created; the program then
+// runs without intake.
+bool StartPipeServer(CPipeServerConfig config = {});
+
+// Stops the listener, ends every open connection and joins all threads.
+// Texts that were answered have been queued by the time it returns.
+// Does nothing when no server runs.
+void StopPipeServer();
+
+// Joins the connection thread id (it has ended or is about to) and releases
+// it. Unknown ids, for example of threads StopPipeServer already joined,
+// are ignored. Must not be called on a connection thread.
+void JoinConnectionThread(ConnectionId id);
+
+// Connection threads started and not yet joined.
+std::size_t ConnectionThreadCount();
+
+// Writes the reply to a request into reply (kReplySize bytes) and sets
+// replyLength. The request is not looked at.
+void BuildReply(const char* request, char* reply, std::size_t& replyLength);
+
+// The event text of a request of length bytes: everything before the first
+// zero byte.
+std::string_view CutEventText(const char* request, std::size_t length);

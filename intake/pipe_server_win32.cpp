@@ -1,0 +1,153 @@
+// The endpoint as the named pipe \\.\pipe\<name>: message mode, one
+// instance per connected client, open to every local user and process.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "pipe_platform.h"
+#include "pipe_server.h"
+
+static_assert(sizeof(HANDLE) <= sizeof(ThreadHandle));
+
+namespace {
+
+constexpr DWORD kOpenMode = PIPE_ACCESS_DUPLEX;
+constexpr DWORD kPipeMode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT;
+constexpr DWORD kBufferSize = 2028;
+constexpr DWORD kDefaultTimeoutMs = 100;
+constexpr std::size_t kDescriptorBlockSize = 80;
+
+// Made by the listener when it starts and freed when it ends; every
+// instance it creates shares it.
+void* s_pDescriptor = nullptr;
+SECURITY_ATTRIBUTES s_Attributes{};
+
+HANDLE AsHandle(PipeHandle pipe)
+{
+    return reinterpret_cast<HANDLE>(pipe);
+}
+
+HANDLE AsHandle(ThreadHandle thread)
+{
+    return reinterpret_cast<HANDLE>(thread);
+}
+
+std::string PipePath(const std::string& name)
+{
+    return "\\\\.\\pipe\\" + name;
+}
+
+struct CThreadStart {
+    void (*m_routine)(void*);
+    void* m_arg;
+};
+
+DWORD WINAPI ThreadEntry(LPVOID param)
+{
+    const CThreadStart start = *static_cast<CThreadStart*>(param);
+    delete static_cast<CThreadStart*>(param);
+    start.m_routine(start.m_arg);
+    return 0;
+}
+
+}  // namespace
+
+bool PreparePipeLoop()
+{
+    s_pDescriptor = std::malloc(kDescriptorBlockSize);
+    if (!s_pDescriptor)
+        return false;
+    // A present but null access list lets every local user connect.
+    InitializeSecurityDescriptor(s_pDescriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(s_pDescriptor, TRUE, nullptr, FALSE);
+    s_Attributes.nLength = sizeof s_Attributes;
+    s_Attributes.lpSecurityDescriptor = s_pDescriptor;
+    s_Attributes.bInheritHandle = TRUE;
+    return true;
+}
+
+void FinishPipeLoop()
+{
+    std::free(s_pDescriptor);
+    s_pDescriptor = nullptr;
+}
+
+PipeHandle CreatePipeInstance(const std::string& name)
+{
+    const HANDLE pipe = CreateNamedPipeA(PipePath(name).c_str(), kOpenMode, kPipeMode, PIPE_UNLIMITED_INSTANCES,
+                                         kBufferSize, kBufferSize, kDefaultTimeoutMs, &s_Attributes);
+    return pipe == INVALID_HANDLE_VALUE ? kNoPipe : reinterpret_cast<PipeHandle>(pipe);
+}
+
+PipeHandle WaitForClient(PipeHandle instance)
+{
+    // ERROR_PIPE_CONNECTED: the client came between creation and the wait.
+    if (ConnectNamedPipe(AsHandle(instance), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED)
+        return instance;
+    CloseHandle(AsHandle(instance));
+    return kNoPipe;
+}
+
+ReadStatus ReadRequest(PipeHandle connection, char* request, std::size_t& length)
+{
+    DWORD read = 0;
+    if (!ReadFile(AsHandle(connection), request, static_cast<DWORD>(kRequestSize), &read, nullptr))
+        return GetLastError() == ERROR_MORE_DATA ? ReadStatus::kTooLong : ReadStatus::kEnded;
+    if (read == 0)
+        return ReadStatus::kEnded;
+    length = read;
+    return ReadStatus::kMessage;
+}
+
+bool WriteReply(PipeHandle connection, const char* reply, std::size_t length)
+{
+    DWORD written = 0;
+    return WriteFile(AsHandle(connection), reply, static_cast<DWORD>(length), &written, nullptr) && written == length;
+}
+
+void ClosePipeConnection(PipeHandle connection)
+{
+    FlushFileBuffers(AsHandle(connection));
+    DisconnectNamedPipe(AsHandle(connection));
+    CloseHandle(AsHandle(connection));
+}
+
+void InterruptConnection(PipeHandle, ThreadHandle thread)
+{
+    // A synchronous pipe handle serialises its I/O, so only cancelling the
+    // thread's own call gets it out of a blocked read.
+    CancelSynchronousIo(AsHandle(thread));
+}
+
+void InterruptListener(const std::string& name, ThreadHandle listener)
+{
+    CancelSynchronousIo(AsHandle(listener));
+    // A client that connects and leaves also ends the wait.
+    const HANDLE client = CreateFileA(PipePath(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (client != INVALID_HANDLE_VALUE)
+        CloseHandle(client);
+}
+
+bool StartThread(void (*routine)(void*), void* arg, std::size_t stackSize, ThreadHandle& thread)
+{
+    auto* start = new CThreadStart{routine, arg};
+    // Created suspended so the handle is stored before the thread can run.
+    const DWORD flags = CREATE_SUSPENDED | (stackSize != 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0);
+    const HANDLE handle = CreateThread(nullptr, stackSize, ThreadEntry, start, flags, nullptr);
+    if (!handle) {
+        delete start;
+        return false;
+    }
+    thread = reinterpret_cast<ThreadHandle>(handle);
+    ResumeThread(handle);
+    return true;
+}
+
+bool JoinThreadFor(ThreadHandle thread, std::chrono::milliseconds timeout)
+{
+    if (WaitForSingleObject(AsHandle(thread), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+        return false;
+    CloseHandle(AsHandle(thread));
+    return true;
+}

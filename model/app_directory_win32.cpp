@@ -1,0 +1,23 @@
+#include <windows.h>
+#include <mbstring.h>
+
+#include "app_directory.h"
+
+const char kPathSeparator = '\\';
+
+std::string GetAppDirectory()
+{
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    // A cut-off path would name some other folder: better no file at all.
+    if (n == 0 || n >= sizeof path)
+        return {};
+    path[n] = '\0';
+    // The CRT's own search knows the double-byte lead bytes of the code page
+    // in force; CutAtLastBackslash states the same rule portably.
+    auto* bytes = reinterpret_cast<unsigned char*>(path);
+    const unsigned char* cut = _mbsrchr(bytes, '\\');
+    if (!cut)
+        return {};
+    return std::string(path, static_cast<size_t>(cut - bytes));
+}

@@ -1,0 +1,93 @@
+#include "event_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "app_directory.h"
+#include "event_file_format.h"
+#include "event_store.h"
+#include "file_replace.h"
+#include "string_table.h"
+
+namespace {
+
+enum class ReadResult { Read, Missing, Failed };
+
+ReadResult ReadWholeFile(const std::string& path, std::string* bytes)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes->append(buffer, n);
+    return std::ferror(file.get()) ? ReadResult::Failed : ReadResult::Read;
+}
+
+FileOutcome NoDirectory() { return {FileOutcome::NoDirectory, std::string(kTextNoDirectory)}; }
+
+FileOutcome CouldNotOpen(FileOutcome::Kind kind, const std::string& path)
+{
+    return {kind, std::string(kTextCouldNotOpen) + path};
+}
+
+}  // namespace
+
+std::string EventFilePath(const std::string& directory)
+{
+    return directory + kPathSeparator + std::string(kEventFileName);
+}
+
+std::string EventFilePath() { return EventFilePath(GetAppDirectory()); }
+
+FileOutcome SaveEventFile() { return SaveEventFile(GetAppDirectory()); }
+
+FileOutcome SaveEventFile(const std::string& directory)
+{
+    std::lock_guard<std::recursive_mutex> lock(g_StoreMutex);
+    if (directory.empty())
+        return NoDirectory();
+    const std::string path = EventFilePath(directory);
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error)
+        return CouldNotOpen(FileOutcome::OpenFailed, path);
+    switch (ReplaceFileContents(path, EncodeEventFile())) {
+    case ReplaceResult::Replaced: return {FileOutcome::Saved, {}};
+    case ReplaceResult::OpenFailed: return CouldNotOpen(FileOutcome::OpenFailed, path);
+    case ReplaceResult::WriteFailed: break;
+    }
+    return CouldNotOpen(FileOutcome::WriteFailed, path);
+}
+
+FileOutcome LoadEventFile(CSimpleMessage& shown) { return LoadEventFile(shown, GetAppDirectory()); }
+
+FileOutcome LoadEventFile(CSimpleMessage& shown, const std::string& directory)
+{
+    if (directory.empty())
+        return NoDirectory();
+    const std::string path = EventFilePath(directory);
+    std::string bytes;
+    switch (ReadWholeFile(path, &bytes)) {
+    case ReadResult::Missing: return {FileOutcome::NoFile, {}};
+    case ReadResult::Failed: return {FileOutcome::OpenFailed, {}};
+    case ReadResult::Read: break;
+    }
+    FileOutcome outcome = LoadEventBytes(bytes, shown);
+    if (outcome.kind == FileOutcome::Damaged)
+        MoveReplacing(path, path + std::string(kDamagedSuffix));
+    return outcome;
+}
+
+FileOutcome LoadEventBytes(std::string_view bytes, CSimpleMessage& shown)
+{
+    CStoreImage image = DecodeEventFile(bytes);
+    const int64_t damagedAt = image.damagedAt;
+    InstallStoreImage(std::move(image), shown);
+    if (damagedAt >= 0)
+        return {FileOutcome::Damaged, {}, damagedAt};
+    return {FileOutcome::Loaded, {}};
+}

@@ -1,0 +1,141 @@
+#include <future>
+
+#include "event_store.h"
+#include "intake_test_support.h"
+
+namespace {
+
+std::string Event(int t, const std::string& tag)
+{
+    return "8,1," + std::to_string(t) + ",n," + tag + ",s,l,1,12,7,3,0,4711,0,k,5,0,0,0,0,0,0";
+}
+
+class IntakeQueue : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetQueue();
+        ResetStore(kMaxCapacity);
+    }
+    void TearDown() override { ResetQueue(); }
+
+    std::vector<std::string> StoredTags()
+    {
+        std::vector<std::string> tags;
+        for (int slot = 0; slot <= max_used_item; ++slot)
+            tags.push_back(g_Array[slot].desc);
+        return tags;
+    }
+
+    std::atomic<int> m_stop{0};
+};
+
+}  // namespace
+
+TEST_F(IntakeQueue, DrainStoresTextsInQueueOrderAndSkipsEmptyOnes)
+{
+    QueueText(Event(3000, "a"));
+    QueueText("");
+    QueueText(Event(1000, "b"));
+    QueueText(Event(2000, "c"));
+    EXPECT_FALSE(DrainQueue());
+    EXPECT_EQ(QueuedTextCount(), 0u);
+    EXPECT_EQ(StoredTags(), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_FALSE(DrainQueue());  // nothing queued: nothing to do
+}
+
+TEST_F(IntakeQueue, DrainGivesControlBackWhenItsBudgetIsSpent)
+{
+    for (int i = 0; i < 5; ++i)
+        QueueText(Event(1000 + i, std::to_string(i)));
+    EXPECT_TRUE(DrainQueue(std::chrono::milliseconds(0)));
+    EXPECT_EQ(QueuedTextCount(), 4u);
+    EXPECT_EQ(StoredTags(), std::vector<std::string>{"0"});
+    EXPECT_FALSE(DrainQueue());
+    EXPECT_EQ(StoredTags(), (std::vector<std::string>{"0", "1", "2", "3", "4"}));
+}
+
+TEST_F(IntakeQueue, DrainTakesTextsQueuedWhileItRuns)
+{
+    std::atomic<bool> producing{true};
+    std::thread producer([&] {
+        for (int i = 0; i < 2000; ++i)
+            QueueText(Event(1000 + i, std::to_string(i)));
+        producing = false;
+    });
+    std::size_t stored = 0;
+    while (producing || QueuedTextCount() > 0) {
+        DrainQueue();
+        stored = static_cast<std::size_t>(max_used_item + 1);
+    }
+    producer.join();
+    ASSERT_EQ(stored, 2000u);
+    for (int slot = 0; slot < 2000; ++slot)
+        ASSERT_EQ(g_Array[slot].desc, std::to_string(slot));
+}
+
+TEST_F(IntakeQueue, ReservationWaitsForRoomAndStopReleasesIt)
+{
+    for (std::size_t i = 0; i + 1 < kQueueLimit; ++i)
+        QueueText("");
+    ASSERT_TRUE(ReserveQueueRoom(m_stop));  // the last place
+
+    auto waiter = std::async(std::launch::async, [&] { return ReserveQueueRoom(m_stop); });
+    EXPECT_EQ(waiter.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    QueueText("reserved");  // fills the place it held: still full
+    EXPECT_EQ(waiter.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    DrainQueue(std::chrono::milliseconds(0));
+    EXPECT_TRUE(waiter.get());
+    QueueText("second");
+
+    auto stopped = std::async(std::launch::async, [&] { return ReserveQueueRoom(m_stop); });
+    EXPECT_EQ(stopped.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    m_stop = 1;
+    WakeQueueWaiters();
+    EXPECT_FALSE(stopped.get());
+    EXPECT_EQ(QueuedTextCount(), kQueueLimit);
+}
+
+TEST_F(IntakeQueue, ManyWaitersAreAllLetInAsRoomAppears)
+{
+    for (std::size_t i = 0; i < kQueueLimit; ++i)
+        QueueText("");
+    std::vector<std::future<bool>> waiters;
+    for (int i = 0; i < 8; ++i)
+        waiters.push_back(std::async(std::launch::async, [&] {
+            const bool reserved = ReserveQueueRoom(m_stop);
+            if (reserved)
+                QueueText(Event(5000, "late"));
+            return reserved;
+        }));
+    // Rooms appear faster than the waiters wake; none may be forgotten.
+    ASSERT_TRUE(WaitUntil([] {
+        DrainQueue();
+        return QueuedTextCount() == 0 && max_used_item == 7;
+    }));
+    for (auto& waiter : waiters)
+        EXPECT_TRUE(waiter.get());
+}
+
+TEST_F(IntakeQueue, ExitDrainStoresAnsweredTextsAndRefusesNewOnes)
+{
+    QueueText(Event(1000, "queued"));
+    ASSERT_TRUE(ReserveQueueRoom(m_stop));  // answered, not yet queued
+    auto exitDrain = std::async(std::launch::async, [] { DrainQueueCompletely(); });
+    EXPECT_EQ(exitDrain.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    QueueText(Event(2000, "in flight"));
+    exitDrain.get();
+    EXPECT_EQ(StoredTags(), (std::vector<std::string>{"queued", "in flight"}));
+
+    EXPECT_FALSE(ReserveQueueRoom(m_stop));  // later senders are not answered
+    ResetQueue();
+    EXPECT_TRUE(ReserveQueueRoom(m_stop));
+}
+
+TEST_F(IntakeQueue, ExitDrainGivesUpOnAReservationNeverUsed)
+{
+    QueueText(Event(1000, "queued"));
+    ASSERT_TRUE(ReserveQueueRoom(m_stop));
+    DrainQueueCompletely(std::chrono::milliseconds(10));
+    EXPECT_EQ(StoredTags(), std::vector<std::string>{"queued"});
+}

@@ -1,0 +1,92 @@
+#include "intake_test_support.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "event_store.h"
+
+std::string UniqueEndpointName()
+{
+    static std::atomic<int> counter{0};
+    return "tvtest-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+std::vector<std::string> QueuedTexts()
+{
+    std::lock_guard<std::mutex> lock(g_InQueueMutex);
+    return {g_InQueue.begin(), g_InQueue.end()};
+}
+
+int ProcessThreadCount()
+{
+    std::error_code error;
+    std::filesystem::directory_iterator tasks("/proc/self/task", error);
+    if (error)
+        return -1;
+    return static_cast<int>(std::distance(tasks, std::filesystem::directory_iterator()));
+}
+
+void ServerTest::SetUp()
+{
+    ResetQueue();
+    ResetStore(kMaxCapacity);
+    m_strName = UniqueEndpointName();
+    CPipeServerConfig config;
+    config.m_strName = m_strName;
+    config.m_onConnectionEnded = [this](ConnectionId id) {
+        std::lock_guard<std::mutex> lock(m_EndedMutex);
+        m_ended.push_back(id);
+    };
+    ASSERT_TRUE(StartPipeServer(config));
+}
+
+void ServerTest::TearDown()
+{
+    StopPipeServer();
+    EXPECT_EQ(ConnectionThreadCount(), 0u);
+    ResetQueue();
+}
+
+std::unique_ptr<CSenderConnection> ServerTest::Connect()
+{
+    auto sender = std::make_unique<CSenderConnection>();
+    // The listener may still be creating the endpoint.
+    EXPECT_TRUE(WaitUntil([&] { return sender->Connect(m_strName); })) << "nothing listens on " << m_strName;
+    return sender;
+}
+
+void ServerTest::ExpectAnswered(CSenderConnection& sender, const std::string& text)
+{
+    std::string reply;
+    ASSERT_TRUE(sender.Send(text));
+    ASSERT_TRUE(sender.ReceiveReply(reply));
+    EXPECT_EQ(reply, "OK");
+}
+
+void ServerTest::JoinEnded(std::size_t count)
+{
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard<std::mutex> lock(m_EndedMutex);
+        return m_ended.size() >= count;
+    }));
+    std::vector<ConnectionId> ended;
+    {
+        std::lock_guard<std::mutex> lock(m_EndedMutex);
+        ended.swap(m_ended);
+    }
+    for (ConnectionId id : ended)
+        JoinConnectionThread(id);
+}

@@ -1,0 +1,50 @@
+// Shared by the intake tests: a server on a name of its own, the queue's
+// contents, and waiting for something another thread does.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "intake_queue.h"
+#include "pipe_server.h"
+#include "tellvane_send_client.h"
+
+// A name no other test process uses, so tests can run side by side.
+std::string UniqueEndpointName();
+
+// Polls until done() holds or timeout passes; returns done().
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+std::vector<std::string> QueuedTexts();
+
+// Threads of this process, where the system can tell; -1 elsewhere.
+int ProcessThreadCount();
+
+// Runs a server for each test and plays the GUI thread's part: it collects
+// the ids of ended connection threads so the test can join them.
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A connected sender; fails the test when nothing listens.
+    std::unique_ptr<CSenderConnection> Connect();
+
+    // Sends text and expects the reply "OK".
+    void ExpectAnswered(CSenderConnection& sender, const std::string& text);
+
+    // Waits for count connection threads to report their end and joins them
+    // as the GUI thread would.
+    void JoinEnded(std::size_t count);
+
+    std::string m_strName;
+    std::mutex m_EndedMutex;
+    std::vector<ConnectionId> m_ended;
+};

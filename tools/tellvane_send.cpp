@@ -1,0 +1,124 @@
+// tellvane-send: stands in for the lock-management software. Sends event
+// texts to a running Tellvane and prints each reply.
+//
+// Exit status: 0 when every message was answered "OK", 1 when one was not,
+// 2 when nothing listens or the command line is wrong.
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tellvane_send_client.h"
+
+namespace {
+
+constexpr int kAllAnswered = 0;
+constexpr int kNotAnswered = 1;
+constexpr int kCannotSend = 2;
+
+constexpr const char* kUsage =
+    "Usage: tellvane-send [--socket NAME] [TEXT...]\n"
+    "\n"
+    "Sends event texts to a running Tellvane over its event endpoint and prints\n"
+    "each reply on a line of its own. Each TEXT is sent as one message, all on\n"
+    "one connection; without TEXT, each line of standard input is one message\n"
+    "(a trailing carriage return is dropped).\n"
+    "\n"
+    "  --socket NAME  the endpoint name (default: zqevent)\n"
+    "  --help         show this text\n"
+    "\n"
+    "Exit status: 0 when every message was answered \"OK\", 1 when one was not,\n"
+    "2 when no Tellvane is listening or the command line is wrong.\n";
+
+struct CSendOptions {
+    std::string m_strName = "zqevent";
+    std::vector<std::string> m_texts;
+    bool m_bHelp = false;
+};
+
+// Empty when the command line is wrong (the reason is already printed).
+std::optional<CSendOptions> ParseArguments(const std::vector<std::string>& args)
+{
+    CSendOptions options;
+    bool textsOnly = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (textsOnly || arg.empty() || arg[0] != '-' || arg == "-") {
+            options.m_texts.push_back(arg);
+        } else if (arg == "--") {
+            textsOnly = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.m_bHelp = true;
+        } else if (arg == "--socket" && i + 1 < args.size()) {
+            options.m_strName = args[++i];
+        } else {
+            std::cerr << "tellvane-send: " << (arg == "--socket" ? "--socket needs a NAME" : "unknown option " + arg)
+                      << "\nTry 'tellvane-send --help'.\n";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+// Sends one text and prints its reply. False when it was not answered "OK".
+bool SendOne(CSenderConnection& connection, const std::string& text, int number)
+{
+    std::string reply;
+    if (!connection.Send(text) || !connection.ReceiveReply(reply)) {
+        std::cerr << "tellvane-send: no reply to message " << number << '\n';
+        return false;
+    }
+    std::cout << reply << std::endl;
+    return reply == "OK";
+}
+
+// Sends the texts nextText yields, in turn; stops at the first one not
+// answered, since the conversation is then over.
+int SendAll(const std::function<bool(std::string&)>& nextText, CSenderConnection& connection)
+{
+    std::string text;
+    for (int number = 1; nextText(text); ++number) {
+        if (!SendOne(connection, text, number))
+            return kNotAnswered;
+    }
+    return kAllAnswered;
+}
+
+bool NextLine(std::string& text)
+{
+    if (!std::getline(std::cin, text))
+        return false;
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const auto options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options)
+        return kCannotSend;
+    if (options->m_bHelp) {
+        std::cout << kUsage;
+        return kAllAnswered;
+    }
+    CSenderConnection connection;
+    if (!connection.Connect(options->m_strName)) {
+        std::cerr << "tellvane-send: no Tellvane is listening on " << options->m_strName << '\n';
+        return kCannotSend;
+    }
+    if (options->m_texts.empty())
+        return SendAll(NextLine, connection);
+    std::size_t next = 0;
+    return SendAll(
+        [&](std::string& text) {
+            if (next == options->m_texts.size())
+                return false;
+            text = options->m_texts[next++];
+            return true;
+        },
+        connection);
+}

@@ -1,0 +1,30 @@
+// One conversation with a running Tellvane: connect to its event endpoint,
+// send event texts one message each, read the replies. One file per
+// platform implements it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class CSenderConnection {
+public:
+    CSenderConnection() = default;
+    CSenderConnection(const CSenderConnection&) = delete;
+    CSenderConnection& operator=(const CSenderConnection&) = delete;
+    ~CSenderConnection() { Close(); }
+
+    // False when nothing listens under name.
+    bool Connect(const std::string& name);
+
+    // Sends text as one message.
+    bool Send(std::string_view text);
+
+    // Waits for the next reply; false when the conversation has ended.
+    bool ReceiveReply(std::string& reply);
+
+    void Close();
+
+private:
+    std::intptr_t m_handle = -1;  // socket or pipe HANDLE
+};

@@ -1,0 +1,64 @@
+#include <windows.h>
+
+#include "tellvane_send_client.h"
+
+namespace {
+
+constexpr std::size_t kReplyBuffer = 64;
+constexpr DWORD kBusyWaitMs = 2000;
+
+HANDLE Handle(std::intptr_t handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+HANDLE OpenPipe(const std::string& path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+}  // namespace
+
+bool CSenderConnection::Connect(const std::string& name)
+{
+    Close();
+    const std::string path = "\\\\.\\pipe\\" + name;
+    HANDLE pipe = OpenPipe(path);
+    // Every instance taken: the server makes the next one right away.
+    if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeA(path.c_str(), kBusyWaitMs))
+        pipe = OpenPipe(path);
+    if (pipe == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    if (!SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {
+        CloseHandle(pipe);
+        return false;
+    }
+    m_handle = reinterpret_cast<std::intptr_t>(pipe);
+    return true;
+}
+
+bool CSenderConnection::Send(std::string_view text)
+{
+    DWORD written = 0;
+    return WriteFile(Handle(m_handle), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+bool CSenderConnection::ReceiveReply(std::string& reply)
+{
+    char buffer[kReplyBuffer];
+    DWORD read = 0;
+    const BOOL ok = ReadFile(Handle(m_handle), buffer, sizeof buffer, &read, nullptr);
+    if ((!ok && GetLastError() != ERROR_MORE_DATA) || read == 0)
+        return false;
+    reply.assign(buffer, read);
+    return true;
+}
+
+void CSenderConnection::Close()
+{
+    if (m_handle != -1)
+        CloseHandle(Handle(m_handle));
+    m_handle = -1;
+}
