@@ -25,7 +25,9 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 std::vector<std::string> QueuedTexts();
 
 // Threads of this process, where the system can tell; -1 elsewhere.
+// It and CurrentProcessId come from the platform's support file.
 int ProcessThreadCount();
+unsigned long CurrentProcessId();
 
 // Runs a server for each test and plays the GUI thread's part: it collects
 // the ids of ended connection threads so the test can join them.
