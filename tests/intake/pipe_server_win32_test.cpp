@@ -157,3 +157,24 @@ TEST_F(NamedPipe, NoHandleIsLeftOpenOnceAConnectionHasEnded)
     // The waiting instance is replaced, not added to.
     EXPECT_EQ(OpenHandleCount(), before);
 }
+
+// Only one instance waits at a time, so most of these find every instance
+// taken and must wait their turn rather than give up.
+TEST_F(NamedPipe, SendersArrivingTogetherAllGetThrough)
+{
+    constexpr int kSenders = 32;
+    ASSERT_TRUE(WaitUntil([&] { return CSenderConnection().Connect(m_strName); }));
+    JoinEnded(1);
+    std::vector<std::future<bool>> connected;
+    for (int i = 0; i < kSenders; ++i)
+        connected.push_back(std::async(std::launch::async, [this] {
+            CSenderConnection sender;
+            std::string reply;
+            return sender.Connect(m_strName) && sender.Send("together") && sender.ReceiveReply(reply);
+        }));
+    int through = 0;
+    for (auto& result : connected)
+        through += result.get();
+    EXPECT_EQ(through, kSenders);
+    JoinEnded(kSenders);
+}
