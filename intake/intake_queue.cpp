@@ -1,6 +1,7 @@
 #include "intake_queue.h"
 
 #include <condition_variable>
+#include <vector>
 
 #include "event_store.h"
 
@@ -12,98 +13,148 @@ namespace {
 using Lock = std::unique_lock<std::mutex>;
 using Clock = std::chrono::steady_clock;
 
-// Guarded by g_InQueueMutex, like the queue.
-std::size_t s_nReserved = 0;  // answered or about to be, not yet queued
-std::size_t s_nWaiting = 0;   // connection threads waiting for room
-bool s_bClosed = false;       // set by the exit drain
+// Texts taken off the queue under one lock; small enough that the time
+// budget is kept to well under a millisecond.
+constexpr std::size_t kDrainBatch = 64;
+
+// Queued texts plus reservations. Kept outside the mutex so that a
+// connection thread takes the mutex once per message (in QueueText) and
+// only waits on it when the queue is full.
+std::atomic<std::size_t> s_nOccupied{0};
+std::atomic<bool> s_bClosed{false};  // set by the exit drain
+
+// Whether this connection thread holds a reservation for its next text.
+thread_local bool t_bReserved = false;
+
+// Guarded by g_InQueueMutex.
+std::size_t s_nWaiting = 0;  // connection threads waiting for room
 std::condition_variable s_RoomChanged;
 
-bool HasRoom()
+bool TryReserve()
 {
-    return g_InQueue.size() + s_nReserved < kQueueLimit;
+    std::size_t occupied = s_nOccupied.load();
+    while (occupied < kQueueLimit) {
+        if (s_nOccupied.compare_exchange_weak(occupied, occupied + 1))
+            return true;
+    }
+    return false;
 }
 
-// Takes the text at the head. Returns false when the queue is empty.
-bool TakeHead(std::string& text)
+void NotifyAll()
 {
     Lock lock(g_InQueueMutex);
-    if (g_InQueue.empty())
-        return false;
-    text = std::move(g_InQueue.front());
-    g_InQueue.pop_front();
-    if (s_nWaiting > 0)
-        s_RoomChanged.notify_one();  // one text out makes room for one waiter
-    return true;
+    s_RoomChanged.notify_all();
 }
 
-void Store(const std::string& text)
+// A reservation made while the exit drain closed the queue: the drain may
+// have counted it, so it is given back and the drain told.
+bool KeepUnlessClosed()
 {
-    // An empty text carries no event; the sender was answered all the same.
-    if (!text.empty())
-        AddMessage(text);
+    if (!s_bClosed)
+        return true;
+    --s_nOccupied;
+    NotifyAll();
+    return false;
+}
+
+// Moves up to kDrainBatch texts from the head into batch.
+void TakeBatch(std::vector<std::string>& batch)
+{
+    batch.clear();
+    Lock lock(g_InQueueMutex);
+    while (!g_InQueue.empty() && batch.size() < kDrainBatch) {
+        batch.push_back(std::move(g_InQueue.front()));
+        g_InQueue.pop_front();
+    }
+    s_nOccupied -= batch.size();
+    if (!batch.empty() && s_nWaiting > 0)
+        s_RoomChanged.notify_all();
+}
+
+void Store(const std::vector<std::string>& batch)
+{
+    for (const std::string& text : batch) {
+        // An empty text carries no event; the sender was answered all the same.
+        if (!text.empty())
+            AddMessage(text);
+    }
 }
 
 }  // namespace
 
 bool ReserveQueueRoom(const std::atomic<int>& stop)
 {
+    // Decided without the mutex: after the exit drain the program may be
+    // tearing its objects down while connection threads still arrive here.
+    if (stop != 0 || s_bClosed)
+        return false;
+    if (TryReserve())
+        return t_bReserved = KeepUnlessClosed();
     Lock lock(g_InQueueMutex);
     ++s_nWaiting;
-    s_RoomChanged.wait(lock, [&] { return HasRoom() || stop != 0 || s_bClosed; });
+    while (stop == 0 && !s_bClosed && !TryReserve())
+        s_RoomChanged.wait(lock);
     --s_nWaiting;
     if (stop != 0 || s_bClosed)
         return false;
-    ++s_nReserved;
-    return true;
+    lock.unlock();
+    return t_bReserved = KeepUnlessClosed();
 }
 
 void QueueText(std::string_view text)
 {
+    std::string copy(text);  // allocated before the lock is taken
+    if (t_bReserved)
+        t_bReserved = false;
+    else
+        ++s_nOccupied;
     Lock lock(g_InQueueMutex);
-    g_InQueue.emplace_back(text);
-    if (s_nReserved > 0 && --s_nReserved == 0 && s_bClosed)
-        s_RoomChanged.notify_all();  // the exit drain waits for this
+    g_InQueue.push_back(std::move(copy));
+    if (s_bClosed)
+        s_RoomChanged.notify_all();  // the exit drain waits for answered texts
 }
 
 void WakeQueueWaiters()
 {
     // Taking the mutex orders the caller's flag change before the waiters'
     // next look at it, so no wake-up is lost.
-    Lock lock(g_InQueueMutex);
-    s_RoomChanged.notify_all();
+    NotifyAll();
 }
 
 bool DrainQueue(std::chrono::milliseconds budget)
 {
     const auto deadline = Clock::now() + budget;
-    std::string text;
-    while (TakeHead(text)) {
-        Store(text);
+    std::vector<std::string> batch;
+    for (;;) {
+        TakeBatch(batch);
+        if (batch.empty())
+            return false;
+        Store(batch);
         if (Clock::now() >= deadline)
             return QueuedTextCount() > 0;
     }
-    return false;
 }
 
 void DrainQueueCompletely(std::chrono::milliseconds inFlightWait)
 {
+    s_bClosed = true;
     {
         Lock lock(g_InQueueMutex);
-        s_bClosed = true;
         s_RoomChanged.notify_all();
-        s_RoomChanged.wait_for(lock, inFlightWait, [] { return s_nReserved == 0; });
+        s_RoomChanged.wait_for(lock, inFlightWait, [] { return s_nOccupied == g_InQueue.size(); });
     }
-    std::string text;
-    while (TakeHead(text))
-        Store(text);
+    std::vector<std::string> batch;
+    for (TakeBatch(batch); !batch.empty(); TakeBatch(batch))
+        Store(batch);
 }
 
 void ResetQueue()
 {
     Lock lock(g_InQueueMutex);
     g_InQueue.clear();
-    s_nReserved = 0;
+    s_nOccupied = 0;
     s_bClosed = false;
+    t_bReserved = false;
     s_RoomChanged.notify_all();
 }
 

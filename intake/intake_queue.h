@@ -3,8 +3,8 @@
 //
 // Only the GUI thread touches the store, so the connection threads hand
 // texts over here and never parse. g_InQueueMutex guards the queue, the
-// reservations and the closed flag, and is held only for one update; it is
-// never held together with the store's mutex.
+// waiting connection threads, and is held only for one update; it is never
+// held together with the store's mutex.
 #pragma once
 
 #include <atomic>
@@ -31,8 +31,9 @@ extern std::mutex g_InQueueMutex;
 // closed for exit; the caller must then end the conversation unanswered.
 bool ReserveQueueRoom(const std::atomic<int>& stop);
 
-// Appends a copy of text at the tail, using up one reservation when there is
-// one (texts queued without a reservation are accepted all the same).
+// Appends a copy of text at the tail, using up the calling thread's
+// reservation when it holds one. Without one the text is queued all the
+// same, even beyond the limit: only answering waits for room.
 void QueueText(std::string_view text);
 
 // Wakes every ReserveQueueRoom that waits, so it can see a changed stop flag.
@@ -47,6 +48,8 @@ bool DrainQueue(std::chrono::milliseconds budget = kDrainBudget);
 // For the exit procedure, before the final save: closes the queue (senders
 // are no longer answered), waits up to inFlightWait for texts that were
 // already answered but not yet queued, and stores everything queued.
+// Without it, texts still queued at exit would be lost although their
+// senders were told "OK".
 void DrainQueueCompletely(std::chrono::milliseconds inFlightWait = std::chrono::seconds(2));
 
 // Empties the queue, drops reservations and reopens it (start-up, tests).

@@ -40,8 +40,18 @@ ReadStatus ReadRequest(PipeHandle connection, char* request, std::size_t& length
 // True when all length bytes went out as one message.
 bool WriteReply(PipeHandle connection, const char* reply, std::size_t length);
 
-// Ends the conversation and releases the connection.
-void ClosePipeConnection(PipeHandle connection);
+// Ends the conversation; may wait for the client to take the last reply,
+// and can be interrupted like a read.
+void EndConversation(PipeHandle connection);
+
+// Releases the connection; after this its number may be reused.
+void ReleasePipe(PipeHandle connection);
+
+inline void ClosePipeConnection(PipeHandle connection)
+{
+    EndConversation(connection);
+    ReleasePipe(connection);
+}
 
 // Called from another thread: make a read or write that thread blocks in on
 // connection return, so the thread can see g_StopPipe.

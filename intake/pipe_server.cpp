@@ -36,14 +36,27 @@ struct CInstanceBlock {
     std::function<void(ConnectionId)> m_onEnded;
 };
 
-std::mutex s_ServerMutex;  // start and stop
-bool s_bRunning = false;
-ThreadHandle s_hListener = 0;
-CPipeServerConfig s_Config;  // written only while no server thread runs
+struct CServerState {
+    std::mutex m_serverMutex;  // start and stop
+    bool m_bRunning = false;
+    ThreadHandle m_hListener = 0;
+    CPipeServerConfig m_config;  // written only while no server thread runs
 
-std::mutex s_RegistryMutex;
-std::map<ConnectionId, CConnection> s_Connections;
-ConnectionId s_nNextId = 1;
+    std::mutex m_registryMutex;
+    std::map<ConnectionId, CConnection> m_connections;
+    ConnectionId m_nNextId = 1;
+};
+
+// Never destroyed: when the program leaves the server running at exit,
+// connection threads may still end while the process's objects go away.
+CServerState& s_State = *new CServerState;
+std::mutex& s_ServerMutex = s_State.m_serverMutex;
+bool& s_bRunning = s_State.m_bRunning;
+ThreadHandle& s_hListener = s_State.m_hListener;
+CPipeServerConfig& s_Config = s_State.m_config;
+std::mutex& s_RegistryMutex = s_State.m_registryMutex;
+std::map<ConnectionId, CConnection>& s_Connections = s_State.m_connections;
+ConnectionId& s_nNextId = s_State.m_nNextId;
 
 void Serve(PipeHandle hPipe)
 {
@@ -69,13 +82,14 @@ void Serve(PipeHandle hPipe)
 
 void CloseOwnPipe(ConnectionId id, PipeHandle hPipe)
 {
+    EndConversation(hPipe);  // a stop can still interrupt this
     {
         // Once the entry forgets the pipe, a stop no longer interrupts it,
         // so its number cannot be reused under the stop's hands.
         Lock lock(s_RegistryMutex);
         s_Connections[id].m_hPipe = kNoPipe;
     }
-    ClosePipeConnection(hPipe);
+    ReleasePipe(hPipe);
 }
 
 void MarkEnded(ConnectionId id)

@@ -33,8 +33,9 @@ struct CPipeServerConfig {
 
     // Called on a connection thread just before it ends, with the thread's
     // own id. The receiver hands the id to the GUI thread (for example in a
-    // posted event), which calls JoinConnectionThread with it. When empty,
-    // the server joins ended threads itself.
+    // posted event), which calls JoinConnectionThread with it. It runs on the
+    // thread's small stack, so it should do no more than that. When empty,
+    // the listener joins ended threads itself whenever a client connects.
     std::function<void(ConnectionId)> m_onConnectionEnded;
 };
 

@@ -142,7 +142,12 @@ bool WriteReply(PipeHandle connection, const char* reply, std::size_t length)
     return sent == static_cast<ssize_t>(length);
 }
 
-void ClosePipeConnection(PipeHandle connection)
+void EndConversation(PipeHandle)
+{
+    // The replies are with the client once send has returned.
+}
+
+void ReleasePipe(PipeHandle connection)
 {
     close(static_cast<int>(connection));
 }

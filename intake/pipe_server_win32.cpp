@@ -105,10 +105,14 @@ bool WriteReply(PipeHandle connection, const char* reply, std::size_t length)
     return WriteFile(AsHandle(connection), reply, static_cast<DWORD>(length), &written, nullptr) && written == length;
 }
 
-void ClosePipeConnection(PipeHandle connection)
+void EndConversation(PipeHandle connection)
 {
-    FlushFileBuffers(AsHandle(connection));
+    FlushFileBuffers(AsHandle(connection));  // waits until the client has read
     DisconnectNamedPipe(AsHandle(connection));
+}
+
+void ReleasePipe(PipeHandle connection)
+{
     CloseHandle(AsHandle(connection));
 }
 

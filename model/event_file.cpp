@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 #include "app_directory.h"
 #include "event_file_format.h"
@@ -20,10 +22,18 @@ ReadResult ReadWholeFile(const std::string& path, std::string* bytes)
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file)
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes->append(buffer, n);
+    std::error_code unknownSize;
+    const auto size = std::filesystem::file_size(path, unknownSize);
+    try {
+        if (!unknownSize)
+            bytes->reserve(size);
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+            bytes->append(buffer, n);
+    } catch (const std::exception&) {
+        return ReadResult::Failed;  // too large to hold: as unreadable as a bad disk
+    }
     return std::ferror(file.get()) ? ReadResult::Failed : ReadResult::Read;
 }
 
@@ -55,7 +65,13 @@ FileOutcome SaveEventFile(const std::string& directory)
     std::filesystem::create_directories(directory, error);
     if (error)
         return CouldNotOpen(FileOutcome::OpenFailed, path);
-    switch (ReplaceFileContents(path, EncodeEventFile())) {
+    std::string bytes;
+    try {
+        bytes = EncodeEventFile();
+    } catch (const std::bad_alloc&) {
+        return CouldNotOpen(FileOutcome::WriteFailed, path);
+    }
+    switch (ReplaceFileContents(path, bytes)) {
     case ReplaceResult::Replaced: return {FileOutcome::Saved, {}};
     case ReplaceResult::OpenFailed: return CouldNotOpen(FileOutcome::OpenFailed, path);
     case ReplaceResult::WriteFailed: break;
@@ -76,7 +92,12 @@ FileOutcome LoadEventFile(CSimpleMessage& shown, const std::string& directory)
     case ReadResult::Failed: return {FileOutcome::OpenFailed, {}};
     case ReadResult::Read: break;
     }
-    FileOutcome outcome = LoadEventBytes(bytes, shown);
+    FileOutcome outcome;
+    try {
+        outcome = LoadEventBytes(bytes, shown);
+    } catch (const std::bad_alloc&) {
+        return {FileOutcome::OpenFailed, {}};  // the store is left as it was
+    }
     if (outcome.kind == FileOutcome::Damaged)
         MoveReplacing(path, path + std::string(kDamagedSuffix));
     return outcome;

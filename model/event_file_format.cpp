@@ -56,23 +56,30 @@ void InstallStoreImage(CStoreImage&& image, CSimpleMessage& shown)
 {
     if (!image.headerRead)
         return;
-    Lock lock(g_StoreMutex);
     const int recordsRead = static_cast<int>(image.records.size());
-    max_messages = std::clamp(image.capacity, kMinCapacity, kMaxCapacity);
-    max_used_item = std::clamp(image.maxUsed, -1, recordsRead - 1);
-    g_Array = std::move(image.records);
+    int capacity = std::clamp(image.capacity, kMinCapacity, kMaxCapacity);
+    const int maxUsed = std::clamp(image.maxUsed, -1, recordsRead - 1);
+    if (maxUsed >= capacity)
+        capacity = maxUsed + 1;
 
-    if (max_used_item >= max_messages)
-        max_messages = max_used_item + 1;
+    // Everything that allocates happens before the store is touched, so
+    // running out of memory leaves the store as it was.
+    std::vector<CSimpleMessage> slots = std::move(image.records);
     // Surplus slots above the capacity stay, unused; missing ones are added.
-    if (static_cast<int>(g_Array.size()) < max_messages)
-        g_Array.resize(max_messages);
-    g_Pos.resize(max_messages, 0);
-    g_PosList.resize(max_messages, 0);
-    std::iota(g_Pos.begin(), g_Pos.end(), 0);
+    if (static_cast<int>(slots.size()) < capacity)
+        slots.resize(capacity);
+    std::vector<int> positions(capacity);
+    std::iota(positions.begin(), positions.end(), 0);
+    std::vector<int> rows = g_PosList;
+    rows.resize(capacity, 0);
 
-    cur_item = max_used_item;
+    Lock lock(g_StoreMutex);
+    g_Array.swap(slots);
+    g_Pos.swap(positions);
+    g_PosList.swap(rows);
+    max_messages = capacity;
+    max_used_item = cur_item = maxUsed;
+    SortPositions();
     if (cur_item >= 0)
         shown = g_Array[cur_item];
-    SortPositions();
 }

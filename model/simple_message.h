@@ -58,6 +58,9 @@ public:
     static constexpr int32_t kFileVersion = 8;
     void Serialize(CArchiveWriter& ar);
     bool Serialize(CArchiveReader& ar);
+    // The layout of an earlier version, which the system itself never
+    // writes; for building old files to test the reader with.
+    void SerializeAsVersion(CArchiveWriter& ar, int32_t fileVersion);
 
     // Recomputes date and time from ttime in the machine's local time zone.
     void SetDateTimeFromTtime();

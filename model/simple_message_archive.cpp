@@ -54,9 +54,11 @@ void Transfer(CSimpleMessage& m, Archive& ar)
 
 }  // namespace
 
-void CSimpleMessage::Serialize(CArchiveWriter& ar)
+void CSimpleMessage::Serialize(CArchiveWriter& ar) { SerializeAsVersion(ar, kFileVersion); }
+
+void CSimpleMessage::SerializeAsVersion(CArchiveWriter& ar, int32_t fileVersion)
 {
-    version = kFileVersion;
+    version = fileVersion;
     Transfer(*this, ar);
 }
 

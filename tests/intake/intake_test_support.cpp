@@ -27,6 +27,12 @@ std::vector<std::string> QueuedTexts()
     return {g_InQueue.begin(), g_InQueue.end()};
 }
 
+std::string LastQueuedText()
+{
+    std::lock_guard<std::mutex> lock(g_InQueueMutex);
+    return g_InQueue.empty() ? std::string() : g_InQueue.back();
+}
+
 void ServerTest::SetUp()
 {
     ResetQueue();

@@ -23,6 +23,7 @@ std::string UniqueEndpointName();
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 std::vector<std::string> QueuedTexts();
+std::string LastQueuedText();
 
 // Threads of this process, where the system can tell; -1 elsewhere.
 // It and CurrentProcessId come from the platform's support file.

@@ -18,24 +18,6 @@ std::string Text(std::size_t size, char fill = 'x')
 
 }  // namespace
 
-TEST(BuildReply, WritesTwoBytesOKWhateverTheRequest)
-{
-    char reply[8] = "zzzzzzz";
-    std::size_t length = 0;
-    BuildReply("anything", reply, length);
-    EXPECT_EQ(length, 2u);
-    EXPECT_EQ(std::string(reply, 3), "OKz");
-}
-
-TEST(CutEventText, EndsAtTheFirstZeroByteOrTheLength)
-{
-    const char request[] = {'a', 'b', '\0', 'c', 'd'};
-    EXPECT_EQ(CutEventText(request, sizeof request), "ab");
-    EXPECT_EQ(CutEventText(request, 2), "ab");
-    EXPECT_EQ(CutEventText(request + 3, 2), "cd");
-    EXPECT_EQ(CutEventText(request + 2, 3), "");
-}
-
 TEST_F(PipeServer, AnswersTheWorkedExampleAndQueuesItWithoutTheZeroByte)
 {
     auto sender = Connect();
@@ -157,10 +139,9 @@ TEST_F(PipeServer, HoldsTheAnswerWhileTheQueueIsFull)
     });
     EXPECT_EQ(reply.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
 
-    ASSERT_TRUE(DrainQueue(std::chrono::milliseconds(0)));  // takes one text
+    ASSERT_TRUE(DrainQueue(std::chrono::milliseconds(0)));  // takes a few texts
     EXPECT_EQ(reply.get(), "OK");
-    ASSERT_TRUE(WaitUntil([] { return QueuedTextCount() == kQueueLimit; }));
-    EXPECT_EQ(QueuedTexts().back(), "waits");
+    EXPECT_TRUE(WaitUntil([] { return LastQueuedText() == "waits"; }));
 }
 
 TEST_F(PipeServer, StopEndsAConnectionWaitingForRoomUnanswered)
@@ -180,12 +161,17 @@ TEST(PipeServerLifetime, StartsOnceAndStopsCleanlyWithoutClients)
 {
     CPipeServerConfig config;
     config.m_strName = UniqueEndpointName();
-    const int threadsBefore = ProcessThreadCount();
     ASSERT_TRUE(StartPipeServer(config));
     EXPECT_FALSE(StartPipeServer(config));
     StopPipeServer();
     StopPipeServer();
-    EXPECT_EQ(ProcessThreadCount(), threadsBefore);
+
+    // Counted only now: a sanitizer may add a helper thread of its own on
+    // the first thread start.
+    const int threadsBefore = ProcessThreadCount();
     ASSERT_TRUE(StartPipeServer(config));  // the name is free again
+    CSenderConnection sender;
+    EXPECT_TRUE(WaitUntil([&] { return sender.Connect(config.m_strName); }));
     StopPipeServer();
+    EXPECT_EQ(ProcessThreadCount(), threadsBefore);
 }

@@ -130,36 +130,42 @@ TEST(RecordFile, Version1ReadsOnlyTextsAndTheReadFlag)
     EXPECT_EQ(m.ttime, 0);
 }
 
-TEST(RecordFile, Version4KeepsItsDateTextsAndDefaultsTheRest)
+// Versions 2 to 4 keep their date texts; 3 adds the level triple, 4 the
+// transponder name, and nothing after that is read.
+TEST(RecordFile, Versions2To4KeepTheirDateTextsAndDefaultTheRest)
 {
-    std::string bytes;
-    PutInt32(&bytes, 4);
-    PutInt32(&bytes, 3);
-    PutString(&bytes, "2011.03.07");
-    PutString(&bytes, "14:05:09");
-    PutCommonTexts(&bytes);
-    PutInt32(&bytes, 1);   // sid
-    PutInt32(&bytes, 12);  // lid
-    PutString(&bytes, "7");
-    PutString(&bytes, "3");
-    PutInt32(&bytes, 0);     // read
-    PutInt32(&bytes, 4711);  // tid
-    PutInt32(&bytes, 2);     // level
-    PutInt32(&bytes, 99);    // extra1
-    PutString(&bytes, "Key 4711");
+    for (int32_t version : {2, 3, 4}) {
+        SCOPED_TRACE(version);
+        std::string bytes;
+        PutInt32(&bytes, version);
+        PutInt32(&bytes, 3);
+        PutString(&bytes, "2011.03.07");
+        PutString(&bytes, "14:05:09");
+        PutCommonTexts(&bytes);
+        PutInt32(&bytes, 1);   // sid
+        PutInt32(&bytes, 12);  // lid
+        PutString(&bytes, "7");
+        PutString(&bytes, "3");
+        PutInt32(&bytes, 0);  // read
+        if (version >= 3) {
+            for (int32_t v : {4711, 2, 99})  // tid, level, extra1
+                PutInt32(&bytes, v);
+        }
+        if (version >= 4)
+            PutString(&bytes, "Key 4711");
 
-    const CSimpleMessage m = Read(bytes);
-    EXPECT_EQ(m.type, 3);
-    EXPECT_EQ(m.date, "2011.03.07");
-    EXPECT_EQ(m.lid, 12);
-    EXPECT_EQ(m.tid, 4711);
-    EXPECT_EQ(m.level, 2);
-    EXPECT_EQ(m.extra1, 99);
-    EXPECT_EQ(m.trnsName, "Key 4711");
-    EXPECT_EQ(m.ttime, 0);
-    EXPECT_EQ(m.addr, -1);
-    EXPECT_EQ(m.extra2, 0);
-    EXPECT_EQ(m.analogInput, 0);
+        const CSimpleMessage m = Read(bytes);
+        EXPECT_EQ(m.type, 3);
+        EXPECT_EQ(m.date, "2011.03.07");
+        EXPECT_EQ(m.lid, 12);
+        EXPECT_EQ(m.tid, version >= 3 ? 4711 : 65535);
+        EXPECT_EQ(m.level, version >= 3 ? 2 : 0);
+        EXPECT_EQ(m.extra1, version >= 3 ? 99 : 0);
+        EXPECT_EQ(m.trnsName, version >= 4 ? "Key 4711" : "");
+        EXPECT_EQ(m.ttime, 0);
+        EXPECT_EQ(m.addr, -1);
+        EXPECT_EQ(m.analogInput, 0);
+    }
 }
 
 // Versions 5 to 7 add one int each after trnsName; 9 and above read as 8.

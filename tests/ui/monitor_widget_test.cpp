@@ -1,0 +1,195 @@
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+
+#include "config_monitor_dlg.h"
+#include "monitor_dlg.h"
+#include "monitor_model.h"
+#include "widget_fixture.h"
+
+namespace {
+
+constexpr int kDay = 1299456000;  // 2011.03.07 00:00:00 UTC
+
+class MonitorWindow : public CWidgetTest {
+protected:
+    void SetUp() override
+    {
+        CWidgetTest::SetUp();
+        Add(kDay + 3600, "first", 0);
+        Add(kDay + 7200, "second", 1, "Gate");
+        Add(kDay + 5400, "third", 2);
+        Add(kDay - 60, "yesterday", 0);
+        SortPositions();
+        m_monitor = std::make_unique<CMonitorDlg>(&m_navigator);
+        m_monitor->SetTodaySource([] { return std::string("2011.03.07"); });
+        m_monitor->FillList();
+    }
+
+    QTreeView* List() { return m_monitor->findChild<QTreeView*>("m_List"); }
+    QPushButton* Button(const char* name) { return m_monitor->findChild<QPushButton*>(name); }
+
+    QStringList Column(int column)
+    {
+        QStringList texts;
+        const QAbstractItemModel* model = List()->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            texts << model->index(r, column).data().toString();
+        return texts;
+    }
+
+    void ClickHeader(int column)
+    {
+        QHeaderView* header = List()->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
+
+    QWidget m_navigator;
+    std::unique_ptr<CMonitorDlg> m_monitor;
+};
+
+}  // namespace
+
+TEST_F(MonitorWindow, OpensHiddenWithTodaysEventsNewestFirst)
+{
+    EXPECT_FALSE(m_monitor->isVisible());
+    EXPECT_EQ(m_monitor->windowTitle(), "Monitor");
+    EXPECT_EQ(Column(1), (QStringList{"second", "third", "first"}));
+    EXPECT_EQ(Column(0), (QStringList{"Warning", "Alarm", "Message"}));
+    EXPECT_EQ(Column(3)[0], "2011.03.07 02:00:00");
+
+    QHeaderView* header = List()->header();
+    const QStringList titles = {"Type", "Description", "Locking", "Date"};
+    const int widths[] = {80, 300, 220, 140};
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(List()->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
+        EXPECT_EQ(header->sectionSize(c), widths[c]);
+    }
+    EXPECT_FALSE(List()->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_EQ(g_PosList[0], 1);  // "second" arrived second
+}
+
+TEST_F(MonitorWindow, LevelWithoutTextShowsNoIcon)
+{
+    Add(kDay + 9000, "odd", 5);
+    SortPositions();
+    m_monitor->FillList();
+    EXPECT_EQ(Column(0)[0], "");
+    EXPECT_TRUE(List()->model()->index(0, 0).data(Qt::DecorationRole).isNull());
+}
+
+TEST_F(MonitorWindow, OkAndCancelHandBackToTheNavigator)
+{
+    QSignalSpy spy(m_monitor.get(), &CMonitorDlg::showNavigator);
+    for (const char* button : {"m_btnOK", "m_btnCancel"}) {
+        m_monitor->show();
+        QTest::mouseClick(Button(button), Qt::LeftButton);
+        EXPECT_FALSE(m_monitor->isVisible()) << button;
+    }
+    m_monitor->show();
+    QTest::keyClick(m_monitor.get(), Qt::Key_Escape);
+    EXPECT_FALSE(m_monitor->isVisible());
+    EXPECT_EQ(spy.count(), 3);
+    EXPECT_EQ(Column(1).size(), 3);  // rows stay
+}
+
+TEST_F(MonitorWindow, HeaderClicksSortAndARefillRestoresNewestFirst)
+{
+    m_monitor->show();
+    ClickHeader(3);  // first click on "Date": oldest first
+    EXPECT_EQ(Column(1), (QStringList{"first", "third", "second"}));
+    EXPECT_EQ(g_PosList[0], 0);
+    EXPECT_EQ(g_PosList[2], 1);
+
+    ClickHeader(2);
+    EXPECT_EQ(Column(2), (QStringList{"Door 1", "Door 1", "Gate"}));
+    ClickHeader(2);
+    EXPECT_EQ(Column(2)[0], "Gate");
+
+    m_monitor->FillList();
+    EXPECT_EQ(Column(1), (QStringList{"second", "third", "first"}));
+    EXPECT_EQ(m_monitor->SortState().column, 2);
+    EXPECT_EQ(m_monitor->SortState().direction, -1);
+}
+
+TEST_F(MonitorWindow, ResizingLaysTheControlsOutAgain)
+{
+    m_monitor->show();
+    const QRect templateList = List()->geometry();
+    EXPECT_EQ(templateList.topLeft(), QPoint(12, 14));  // kept until the first resize
+
+    m_monitor->resize(800, 600);
+    EXPECT_EQ(List()->geometry(), QRect(15, 15, 770, 520));
+    EXPECT_EQ(Button("m_btnOK")->geometry(), QRect(15, 560, 100, 28));
+    EXPECT_EQ(Button("m_btnConfigure")->geometry(), QRect(146, 560, 100, 28));
+    EXPECT_EQ(Button("m_btnSave")->geometry(), QRect(277, 560, 100, 28));
+    EXPECT_EQ(Button("m_btnCancel")->geometry(), QRect(685, 560, 100, 28));
+}
+
+TEST_F(MonitorWindow, ConfiguringAFilterChangesTheListAndIsWritten)
+{
+    WhenModal<CConfigMonitorDlg>([](CConfigMonitorDlg* dialog) {
+        dialog->findChild<QRadioButton*>("m_radWarn3")->setChecked(true);  // alarms
+        dialog->findChild<QLineEdit*>("m_editLock")->setText("Door");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("m_btnOK"), Qt::LeftButton);
+    });
+    QTest::mouseClick(Button("m_btnConfigure"), Qt::LeftButton);
+
+    EXPECT_EQ(Column(1), (QStringList{"third"}));
+    EXPECT_EQ(gWarn, 3);
+    EXPECT_EQ(gLockStr, "Door");
+    EXPECT_EQ(ReadSettingDword("gWarn", 0), 3);
+    EXPECT_EQ(ReadSettingString("gLockStr", ""), "Door");
+    EXPECT_EQ(ReadSettingDword("gToday", 0), 1);  // unchanged values are written too
+}
+
+TEST_F(MonitorWindow, CancelledConfigurationChangesNothing)
+{
+    WhenModal<CConfigMonitorDlg>([](CConfigMonitorDlg* dialog) {
+        dialog->findChild<QRadioButton*>("m_radWarn3")->setChecked(true);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("m_btnCancel"), Qt::LeftButton);
+    });
+    Add(kDay + 9000, "arrived meanwhile");
+    m_monitor->OnConfigure();
+
+    EXPECT_EQ(gWarn, 0);
+    EXPECT_EQ(ReadSettingDword("gWarn", -7), -7);  // nothing written
+    EXPECT_EQ(Column(1).size(), 3);                // and no refill
+}
+
+TEST_F(MonitorWindow, SaveExportsTheListInDisplayOrder)
+{
+    const QString path = QString::fromStdString((m_dir / "out.csv").string());
+    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    m_monitor->show();
+    ClickHeader(1);
+    QTest::mouseClick(Button("m_btnSave"), Qt::LeftButton);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 5);  // header, three rows, nothing after the last CR LF
+    EXPECT_TRUE(lines[0].startsWith("\"Type\",\"Description\",\"Locking\",\"Date\",\"\""));
+    EXPECT_TRUE(lines[1].startsWith("\"Message\",\"first\",\"Door 1\",\"2011.03.07 01:00:00\",\"g_PosList[i-1]=0\""));
+    EXPECT_TRUE(lines[3].startsWith("\"Alarm\",\"third\""));
+    EXPECT_TRUE(lines[3].endsWith("\"analogInput=23.5\"\r"));
+    EXPECT_TRUE(m_messages.isEmpty());
+}
+
+TEST_F(MonitorWindow, SaveThatCannotWriteSaysSoAndCancelWritesNothing)
+{
+    QTest::mouseClick(Button("m_btnSave"), Qt::LeftButton);  // cancelled
+    EXPECT_TRUE(m_messages.isEmpty());
+
+    const QString path = QString::fromStdString((m_dir / "missing" / "out.csv").string());
+    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    m_monitor->OnSave();
+    EXPECT_EQ(m_messages, (QStringList{"Could not open the file " + path}));
+    EXPECT_FALSE(QFile::exists(path));
+}

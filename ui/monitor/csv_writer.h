@@ -1,0 +1,26 @@
+// Comma-separated text as the Monitor export writes it: every field in double
+// quotes (a quote inside doubled), line breaks inside a field turned into
+// spaces, CR LF after every line, the bytes as held, no byte-order mark.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+using CCsvLine = std::vector<std::string>;
+using CCsvTable = std::vector<CCsvLine>;
+
+// A copy of text up to its first zero byte with each CR and LF made a space,
+// so that a field never breaks its line.
+std::string FlattenLineBreaks(std::string_view text);
+
+// Replaces text by its quoted field form.
+void QuoteField(std::string& text);
+
+// The file's bytes. Every line gets exactly fieldsPerLine fields: missing
+// ones are written empty, surplus ones are left out.
+std::string FormatCsv(const CCsvTable& table, size_t fieldsPerLine, char separator);
+
+// Creates or truncates path and writes the table. Returns false when the file
+// cannot be opened or written; a failed write removes what it wrote.
+bool WriteCsv(const CCsvTable& table, size_t fieldsPerLine, const std::string& path, char separator);

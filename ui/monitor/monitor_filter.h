@@ -1,0 +1,12 @@
+// Whether one event passes the Monitor's filters.
+#pragma once
+
+#include <string_view>
+
+#include "monitor_settings.h"
+#include "simple_message.h"
+
+// The conditions are checked cheapest-first in a fixed order; texts compare
+// as plain bytes, which works for dates and times because both sides are
+// zero-padded. today is the current local date text.
+bool MatchesFilter(const CSimpleMessage& rec, const CMonitorSettings& settings, std::string_view today);

@@ -1,0 +1,73 @@
+#include "monitor_model.h"
+
+#include <QBitmap>
+#include <QPixmap>
+
+#include "qt_text.h"
+#include "row_text.h"
+
+namespace {
+
+constexpr int kIconSize = 15;
+
+}  // namespace
+
+std::array<QIcon, 3> LoadLevelIcons()
+{
+    QPixmap strip(QStringLiteral(":/monitor/level_strip.png"));
+    strip.setMask(strip.createMaskFromColor(Qt::white));
+    std::array<QIcon, 3> icons;
+    for (int i = 0; i < 3; ++i)
+        icons[i] = QIcon(strip.copy(i * kIconSize, 0, kIconSize, kIconSize));
+    return icons;
+}
+
+CMonitorModel::CMonitorModel(QObject* parent) : QAbstractTableModel(parent), m_levelIcons(LoadLevelIcons()) {}
+
+void CMonitorModel::SetRows(CMonitorRows rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void CMonitorModel::ClearList() { SetRows({}); }
+
+void CMonitorModel::SortRows(const CSortState& state)
+{
+    emit layoutAboutToBeChanged();
+    ::SortRows(m_rows, state);
+    emit layoutChanged();
+}
+
+int CMonitorModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CMonitorModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kMonitorColumns; }
+
+QVariant CMonitorModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const CSimpleMessage& rec = m_rows[index.row()].rec;
+    if (role == Qt::DisplayRole)
+        return ToQString(CellText(rec, index.column()));
+    if (role == Qt::DecorationRole && index.column() == kColType && HasLevelImage(rec.level))
+        return m_levelIcons[rec.level];
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant CMonitorModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole)
+        return ToQString(ColumnHeaderText(section));
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
