@@ -6,7 +6,7 @@ comma      := ,
 
 configure = cmake -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(2) $(CMAKE_ARGS) $(3) >/dev/null
 
-.PHONY: deps build run test test-asan test-tsan fuzz clean
+.PHONY: deps build run test test-asan test-tsan test-windows fuzz clean
 
 deps:
 	@scripts/install-deps build
@@ -32,6 +32,15 @@ test-tsan: deps
 	@$(call configure,build-tsan,Debug,-DTELLVANE_SANITIZE=thread -DTELLVANE_BENCH=OFF -DTELLVANE_GUI=OFF)
 	cmake --build build-tsan -j $(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threads
+
+# The Windows build (everything but the Qt windows), cross-compiled with
+# mingw-w64; every test program runs under Wine in a fresh prefix.
+test-windows:
+	@scripts/install-deps windows
+	@$(call configure,build-win,Release,-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTELLVANE_GUI=OFF -DTELLVANE_BENCH=OFF)
+	cmake --build build-win -j $(JOBS)
+	scripts/wine-prefix build-win/wineprefix
+	ctest --test-dir build-win --output-on-failure -j $(JOBS) --timeout 300
 
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60

@@ -14,6 +14,15 @@ function(tellvane_optional_include file)
   endif()
 endfunction()
 
+# Under Wine every test runs in the build folder's own prefix, quietly and
+# without the Mono and Gecko installers; the prefix is made by scripts/wine-prefix.
+set(TELLVANE_TEST_ENV "TZ=UTC")
+if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+  set(TELLVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  list(APPEND TELLVANE_TEST_ENV "WINEPREFIX=${TELLVANE_WINEPREFIX}" "WINEDEBUG=-all"
+       "WINEDLLOVERRIDES=mscoree,mshtml=")
+endif()
+
 # tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...] [LOCK])
 # One GoogleTest executable; its cases are registered one by one with CTest.
 # Every test runs with TZ=UTC so that date texts are predictable. LOCK marks
@@ -26,7 +35,7 @@ function(tellvane_add_gtest name)
   # argument, which gtest_discover_tests' PROPERTIES cannot do (it splits
   # "a;b" into two words). So the properties go into a file CTest reads after
   # the discovered tests.
-  set(env TZ=UTC ${T_ENV})
+  set(env ${TELLVANE_TEST_ENV} ${T_ENV})
   set(values "ENVIRONMENT [==[${env}]==]")
   if(T_LABELS)
     string(APPEND values " LABELS [==[${T_LABELS}]==]")

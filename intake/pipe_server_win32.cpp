@@ -91,10 +91,10 @@ PipeHandle WaitForClient(PipeHandle instance)
 ReadStatus ReadRequest(PipeHandle connection, char* request, std::size_t& length)
 {
     DWORD read = 0;
+    // A sender that leaves makes the read fail (broken pipe); a successful
+    // read of no bytes is an empty message, answered like any other.
     if (!ReadFile(AsHandle(connection), request, static_cast<DWORD>(kRequestSize), &read, nullptr))
         return GetLastError() == ERROR_MORE_DATA ? ReadStatus::kTooLong : ReadStatus::kEnded;
-    if (read == 0)
-        return ReadStatus::kEnded;
     length = read;
     return ReadStatus::kMessage;
 }

@@ -2,8 +2,20 @@
 #include <mbstring.h>
 
 #include "app_directory.h"
+#include "app_directory_win32.h"
 
 const char kPathSeparator = '\\';
+
+std::string ModuleDirectory(const char* modulePath)
+{
+    // The CRT's own search knows the double-byte lead bytes of the code page
+    // in force; CutAtLastBackslash states the same rule portably.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(modulePath);
+    const unsigned char* cut = _mbsrchr(bytes, '\\');
+    if (!cut)
+        return {};
+    return std::string(modulePath, static_cast<size_t>(cut - bytes));
+}
 
 std::string GetAppDirectory()
 {
@@ -13,11 +25,5 @@ std::string GetAppDirectory()
     if (n == 0 || n >= sizeof path)
         return {};
     path[n] = '\0';
-    // The CRT's own search knows the double-byte lead bytes of the code page
-    // in force; CutAtLastBackslash states the same rule portably.
-    auto* bytes = reinterpret_cast<unsigned char*>(path);
-    const unsigned char* cut = _mbsrchr(bytes, '\\');
-    if (!cut)
-        return {};
-    return std::string(path, static_cast<size_t>(cut - bytes));
+    return ModuleDirectory(path);
 }

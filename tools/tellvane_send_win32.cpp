@@ -23,10 +23,16 @@ bool CSenderConnection::Connect(const std::string& name)
 {
     Close();
     const std::string path = "\\\\.\\pipe\\" + name;
-    HANDLE pipe = OpenPipe(path);
-    // Every instance taken: the server makes the next one right away.
-    if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY && WaitNamedPipeA(path.c_str(), kBusyWaitMs))
-        pipe = OpenPipe(path);
+    // Every instance taken: the server makes the next one right away, but
+    // other senders may take it first, so wait again until the time is up.
+    const ULONGLONG deadline = GetTickCount64() + kBusyWaitMs;
+    HANDLE pipe;
+    while ((pipe = OpenPipe(path)) == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return false;
+        WaitNamedPipeA(path.c_str(), static_cast<DWORD>(deadline - now));
+    }
     if (pipe == INVALID_HANDLE_VALUE)
         return false;
     DWORD mode = PIPE_READMODE_MESSAGE;

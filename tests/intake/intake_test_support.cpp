@@ -1,16 +1,13 @@
 #include "intake_test_support.h"
 
-#include <unistd.h>
-
 #include <atomic>
-#include <filesystem>
 
 #include "event_store.h"
 
 std::string UniqueEndpointName()
 {
     static std::atomic<int> counter{0};
-    return "tvtest-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    return "tvtest-" + std::to_string(CurrentProcessId()) + "-" + std::to_string(counter++);
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
@@ -34,15 +31,6 @@ std::string LastQueuedText()
 {
     std::lock_guard<std::mutex> lock(g_InQueueMutex);
     return g_InQueue.empty() ? std::string() : g_InQueue.back();
-}
-
-int ProcessThreadCount()
-{
-    std::error_code error;
-    std::filesystem::directory_iterator tasks("/proc/self/task", error);
-    if (error)
-        return -1;
-    return static_cast<int>(std::distance(tasks, std::filesystem::directory_iterator()));
 }
 
 void ServerTest::SetUp()

@@ -26,7 +26,9 @@ std::vector<std::string> QueuedTexts();
 std::string LastQueuedText();
 
 // Threads of this process, where the system can tell; -1 elsewhere.
+// It and CurrentProcessId come from the platform's support file.
 int ProcessThreadCount();
+unsigned long CurrentProcessId();
 
 // Runs a server for each test and plays the GUI thread's part: it collects
 // the ids of ended connection threads so the test can join them.
