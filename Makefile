@@ -45,7 +45,7 @@ test-windows:
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
 fuzz: deps
-	@CC=clang-14 CXX=clang++-14 $(call configure,build-fuzz,Debug,-DTELLVANE_FUZZ=ON -DTELLVANE_GUI=OFF -DTELLVANE_TESTS=OFF -DTELLVANE_BENCH=OFF)
+	@CC=clang-14 CXX=clang++-14 $(call configure,build-fuzz,Debug,-DTELLVANE_FUZZ=ON "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" -DTELLVANE_GUI=OFF -DTELLVANE_TESTS=OFF -DTELLVANE_BENCH=OFF)
 	cmake --build build-fuzz -j $(JOBS)
 	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 

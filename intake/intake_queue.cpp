@@ -46,7 +46,7 @@ void NotifyAll()
     s_RoomChanged.notify_all();
 }
 
-// A reservation made while the exit drain closed the queue: the drain may
+// A reservation made just as the exit drain closed the queue: the drain may
 // have counted it, so it is given back and the drain told.
 bool KeepUnlessClosed()
 {

@@ -17,6 +17,7 @@ enum StringId : int {
     IDS_COL_LOCKING = 10501,
     IDS_RANGE = 10503,         // printf format with the two bounds
     IDS_INVALID_FORMAT = 10504,
+    IDS_PARSE_INT = 61712,     // a number field that holds no whole number
 };
 
 // The text of a string resource; empty for an unknown id.
@@ -39,6 +40,7 @@ constexpr std::string_view LoadStringText(int id)
     case IDS_COL_LOCKING: return "Locking";
     case IDS_RANGE: return "The value should be between %d and %d";
     case IDS_INVALID_FORMAT: return "Invalid format";
+    case IDS_PARSE_INT: return "Please enter an integer.";
     default: return {};
     }
 }

@@ -1,0 +1,8 @@
+#include "agent_app.h"
+
+int main(int argc, char** argv)
+{
+    CAgentApp app(argc, argv);
+    app.InitInstance();
+    return 0;
+}

@@ -1,0 +1,330 @@
+// The navigator as a user meets it: start-up, arrivals, navigation, the Read
+// box and banner, the undone typing, leaving.
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "event_store.h"
+#include "monitor_dlg.h"
+#include "monitor_model.h"
+#include "navigator_dlg.h"
+#include "settings.h"
+#include "widget_fixture.h"
+
+namespace {
+
+class NavigatorTest : public WidgetTest {
+protected:
+    void SetUp() override
+    {
+        WidgetTest::SetUp();
+        m_dlg = std::make_unique<CNavigatorDlg>();
+        ASSERT_TRUE(m_dlg->OnInitDialog());
+    }
+    void TearDown() override
+    {
+        m_dlg.reset();
+        WidgetTest::TearDown();
+    }
+
+    QString Field(const char* name) const { return m_dlg->findChild<QLineEdit*>(name)->text(); }
+    QLineEdit* Edit(const char* name) const { return m_dlg->findChild<QLineEdit*>(name); }
+    bool ReadBox() const { return m_dlg->findChild<QCheckBox*>("chkRead")->isChecked(); }
+    QLabel* Banner() const { return m_dlg->findChild<QLabel*>("ctlBanner"); }
+    void Click(const char* button) { QTest::mouseClick(m_dlg->findChild<QWidget*>(button), Qt::LeftButton); }
+    void ClickRead() { m_dlg->findChild<QCheckBox*>("chkRead")->click(); }
+    void Tick() { m_dlg->OnTimer(kTimerRefresh); }
+    // Stores n events with ascending times, descriptions "Event 1" ... "Event n".
+    void Store(int n, int first = 1)
+    {
+        for (int i = first; i < first + n; ++i)
+            ASSERT_TRUE(AddMessage(EventText(1299506700 + i, "Event " + std::to_string(i))));
+    }
+    void ExpectShown(const char* desc, int current, int total)
+    {
+        EXPECT_EQ(Field("edtMessage"), desc);
+        EXPECT_EQ(Field("edtCurrent"), QString::number(current));
+        EXPECT_EQ(Field("edtTotal"), QString::number(total));
+    }
+
+    std::unique_ptr<CNavigatorDlg> m_dlg;
+};
+
+TEST_F(NavigatorTest, StartsEmptyAndTheFirstTickShowsNothingButCounters)
+{
+    EXPECT_EQ(max_messages, 500);
+    EXPECT_EQ(static_cast<int>(g_Array.size()), 500);
+    EXPECT_EQ(Field("edtTimeDate"), "");
+    Tick();
+    ExpectShown("", 0, 0);
+    EXPECT_EQ(Field("edtTimeDate"), " ");
+    EXPECT_FALSE(Banner()->isVisibleTo(m_dlg.get()));
+    EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+TEST_F(NavigatorTest, StartsWithTheEventsOfTheDataFileWithoutAnnouncingThem)
+{
+    Store(3);
+    g_Array[1].read = 1;
+    SetMaxMessages(200);
+    m_dlg->OnFileSave();
+    m_dlg.reset();
+
+    m_dlg = std::make_unique<CNavigatorDlg>();
+    ASSERT_TRUE(m_dlg->OnInitDialog());
+    EXPECT_EQ(max_messages, 200) << "the capacity comes from the file";
+    EXPECT_EQ(max_used_item, 2);
+    EXPECT_EQ(g_Array[1].read, 1);
+    EXPECT_EQ(Field("edtMessage"), "") << "nothing shown before the first refresh";
+    Tick();
+    ExpectShown("Event 3", 3, 3);
+    EXPECT_EQ(m_beeps, 0);
+    EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
+{
+    // The data folder cannot be made where a file stands in its way.
+    QFile blocker(m_home->path() + "/Tellvane");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Store(1);
+    m_dlg->findChild<QAction*>("actionSave")->trigger();
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_FALSE(m_boxes[0].isEmpty());
+
+    m_answers = {QMessageBox::Yes};
+    m_dlg->show();
+    m_dlg->OnExit();
+    EXPECT_EQ(m_boxes.size(), 3) << "the question, then the failed final save";
+    EXPECT_FALSE(m_dlg->isVisible()) << "the exit goes on";
+}
+
+TEST_F(NavigatorTest, SecondInstanceIsRefusedWithItsMessage)
+{
+    CNavigatorDlg second;
+    EXPECT_FALSE(second.OnInitDialog());
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_EQ(m_boxes[0], "The program is already executing on this computer!");
+}
+
+TEST_F(NavigatorTest, ThreeArrivalsBetweenTicksBeepOnceAndShowTheNewest)
+{
+    Store(2);
+    Tick();
+    EXPECT_EQ(m_beeps, 1);
+    Store(3, 3);
+    Tick();
+    EXPECT_EQ(m_beeps, 2);
+    ExpectShown("Event 5", 5, 5);
+    EXPECT_EQ(Field("edtTimeDate"), "14:05:05 2011.03.07");
+    EXPECT_EQ(Field("edtLocking"), "Door 12");
+    EXPECT_EQ(Field("edtLockingSystem"), "Site 1");
+    EXPECT_EQ(new_arrived, 0);
+    Tick();
+    EXPECT_EQ(m_beeps, 2) << "no arrival, no beep";
+}
+
+TEST_F(NavigatorTest, SwitchesTurnOffTheBeepAndTheComingForward)
+{
+    gBeep = 0;
+    gPop = 0;
+    m_dlg->show();
+    m_dlg->showMinimized();
+    Store(1);
+    Tick();
+    EXPECT_EQ(m_beeps, 0);
+    EXPECT_TRUE(m_dlg->isMinimized());
+    ExpectShown("Event 1", 1, 1);
+
+    gPop = 1;
+    Store(1, 2);
+    Tick();
+    EXPECT_FALSE(m_dlg->isMinimized());
+    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->geometry(), g_WndPlacement);
+}
+
+TEST_F(NavigatorTest, MonitorTakesTheScreenUntilAnArrivalBringsTheNavigatorBack)
+{
+    gToday = 0;  // the test events are not from today
+    m_dlg->show();
+    Store(1);
+    Tick();
+    Click("btnMonitor");
+    ASSERT_NE(m_dlg->m_pMonitor, nullptr);
+    EXPECT_TRUE(m_dlg->m_pMonitor->isVisible());
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->m_pMonitor->Model().rowCount(), 1);
+
+    Store(2, 2);
+    Tick();
+    EXPECT_TRUE(m_dlg->isVisible()) << "gPop brings the navigator back";
+    EXPECT_EQ(m_dlg->m_pMonitor->Model().rowCount(), 3) << "the Monitor is refilled";
+
+    m_dlg->hide();
+    emit m_dlg->m_pMonitor->showNavigator();
+    EXPECT_TRUE(m_dlg->isVisible());
+    CMonitorDlg* first = m_dlg->m_pMonitor;
+    Click("btnMonitor");
+    EXPECT_EQ(m_dlg->m_pMonitor, first) << "one Monitor for the whole run";
+}
+
+TEST_F(NavigatorTest, NavigationStopsAtBothEndsAndWalksArrivalOrder)
+{
+    // Arrival order differs from time order: navigation follows arrival.
+    ASSERT_TRUE(AddMessage(EventText(1299506900, "Late")));
+    ASSERT_TRUE(AddMessage(EventText(1299506700, "Early")));
+    ASSERT_TRUE(AddMessage(EventText(1299506800, "Middle")));
+    Tick();
+    ExpectShown("Middle", 3, 3);
+    Click("btnNext");
+    ExpectShown("Middle", 3, 3);
+    Click("btnPrevious");
+    ExpectShown("Early", 2, 3);
+    Click("btnFirst");
+    ExpectShown("Late", 1, 3);
+    Click("btnPrevious");
+    ExpectShown("Late", 1, 3);
+    EXPECT_EQ(req_item, cur_item);
+    Click("btnLast");
+    ExpectShown("Middle", 3, 3);
+}
+
+TEST_F(NavigatorTest, EmptyStoreIgnoresNavigationAndTheReadBox)
+{
+    for (const char* button : {"btnFirst", "btnLast", "btnNext", "btnPrevious"}) {
+        Click(button);
+        ExpectShown("", 0, 0);
+    }
+    ClickRead();
+    EXPECT_FALSE(ReadBox());
+    EXPECT_EQ(cur_item, -1);
+}
+
+TEST_F(NavigatorTest, UnreadEventBlinksTheBannerUntilItIsRead)
+{
+    Store(2);
+    Tick();
+    ASSERT_TRUE(Banner()->isVisibleTo(m_dlg.get()));
+    const QImage first = Banner()->pixmap().toImage();
+    Tick();
+    ASSERT_TRUE(Banner()->isVisibleTo(m_dlg.get()));
+    EXPECT_NE(Banner()->pixmap().toImage(), first) << "the two images alternate";
+    EXPECT_EQ(Banner()->size(), QSize(180, 64));
+
+    ClickRead();
+    EXPECT_EQ(g_Array[1].read, 1) << "the box is written back at once";
+    EXPECT_EQ(g_Array[0].read, 0);
+    Tick();
+    EXPECT_FALSE(Banner()->isVisibleTo(m_dlg.get()));
+
+    Click("btnPrevious");
+    EXPECT_FALSE(ReadBox());
+    Tick();
+    EXPECT_TRUE(Banner()->isVisibleTo(m_dlg.get())) << "moving to an unread event blinks again";
+}
+
+TEST_F(NavigatorTest, AllReadMarksEveryEventAndStopsTheBanner)
+{
+    Store(3);
+    Tick();
+    Click("btnAllRead");
+    EXPECT_TRUE(ReadBox());
+    for (int slot = 0; slot <= max_used_item; ++slot)
+        EXPECT_EQ(g_Array[slot].read, 1);
+    Tick();
+    EXPECT_FALSE(Banner()->isVisibleTo(m_dlg.get()));
+    EXPECT_EQ(m_dlg->m_Shown.read, 1);
+}
+
+TEST_F(NavigatorTest, ReadBoxChangeSurvivesAnImmediateMoveOrArrival)
+{
+    Store(2);
+    Tick();
+    ClickRead();
+    Click("btnPrevious");
+    EXPECT_EQ(g_Array[1].read, 1);
+
+    // Ticked while an arrival waits for its hand-over: the box belongs to
+    // the event on screen, not to the arrival that is now current.
+    Store(1, 3);
+    ClickRead();
+    Tick();
+    EXPECT_EQ(g_Array[0].read, 1);
+    EXPECT_EQ(g_Array[2].read, 0);
+    ExpectShown("Event 3", 3, 3);
+}
+
+TEST_F(NavigatorTest, TypingIntoAFieldIsUndone)
+{
+    Store(1);
+    Tick();
+    QTest::keyClicks(Edit("edtMessage"), "xyz");
+    EXPECT_EQ(Field("edtMessage"), "Event 1");
+    Edit("edtTimeDate")->clear();
+    EXPECT_EQ(Field("edtTimeDate"), "14:05:01 2011.03.07");
+    EXPECT_FALSE(Edit("edtName")->isVisibleTo(m_dlg.get()));
+    EXPECT_EQ(Field("edtName"), "Anna") << "hidden fields are filled all the same";
+    EXPECT_EQ(Field("edtGroupId"), "7");
+    EXPECT_EQ(Field("edtMemberId"), "3");
+}
+
+TEST_F(NavigatorTest, EveryWayOutAsksAndNoKeepsItRunning)
+{
+    m_dlg->show();
+    Store(1);
+    QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
+    EXPECT_EQ(m_boxes.size(), 1);
+    Click("btnExit");
+    EXPECT_EQ(m_boxes.size(), 2);
+    QTest::keyClick(Edit("edtMessage"), Qt::Key_Return);
+    EXPECT_EQ(m_boxes.size(), 3);
+    m_dlg->close();
+    ASSERT_EQ(m_boxes.size(), 4);
+    for (const QString& box : m_boxes)
+        EXPECT_EQ(box, "If you end this program, you can receive no more\nmessages from the Ordana Software.\n\nContinue?");
+    EXPECT_TRUE(m_dlg->isVisible());
+
+    m_answers = {QMessageBox::Yes};
+    Click("btnExit");
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+}
+
+TEST_F(NavigatorTest, SessionEndLeavesWithoutAsking)
+{
+    m_dlg->show();
+    m_dlg->ExitWithoutAsking();
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+TEST_F(NavigatorTest, AboutEntryClosesTheFileMenuAndOpensTheAboutBox)
+{
+    auto* file = m_dlg->findChild<QMenu*>("menuFile");
+    const QList<QAction*> actions = file->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), "&Save");
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), "Corrant Inf&o");
+    EXPECT_EQ(actions[2]->property("commandId").toInt(), 16);
+
+    QString caption;
+    WhenModal([&caption](QWidget* about) {
+        caption = about->windowTitle();
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    actions[2]->trigger();
+    EXPECT_EQ(caption, "Tellvane info");
+    EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// The window keeps answering while a flood of events comes in: the GUI
+// thread's event loop never stalls for long, because the drain works in
+// short slices.
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include "event_store.h"
+#include "intake_queue.h"
+#include "navigator_dlg.h"
+#include "settings.h"
+#include "shell_seams.h"
+#include "tellvane_send_client.h"
+#include "widget_fixture.h"
+
+namespace {
+
+constexpr int kClients = 16;
+constexpr int kEventsPerClient = 125;
+
+class ResponsivenessTest : public WidgetTest {};
+
+// Sends its share of events as fast as the replies come back.
+void RunClient(int client, std::atomic<int>& answered)
+{
+    CSenderConnection connection;
+    // The listener takes one connection at a time; the others try again.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!connection.Connect("zqevent")) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    std::string reply;
+    for (int i = 0; i < kEventsPerClient; ++i) {
+        const int ttime = 1299500000 + client * kEventsPerClient + i;
+        if (!connection.Send(EventText(ttime, "Flood " + std::to_string(ttime))) || !connection.ReceiveReply(reply))
+            return;
+        if (reply == "OK")
+            ++answered;
+    }
+}
+
+TEST_F(ResponsivenessTest, FloodFromSixteenClientsNeverStallsTheWindowFor100ms)
+{
+    // Real timers: the drain every 500 ms and the refresh every 5 s.
+    ResetShellSeams();
+    g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+        m_boxes << text;
+        return QMessageBox::Ok;
+    };
+    CNavigatorDlg navigator;
+    ASSERT_TRUE(navigator.OnInitDialog());
+    gBeep = 0;  // the beep blocks the window by design
+    navigator.show();
+    // The first paint loads fonts; that is start-up, not intake.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&navigator));
+    QTest::qWait(50);
+
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 largestGap = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        largestGap = std::max(largestGap, now - last);
+        last = now;
+    });
+    clock.start();
+    probe.start(5);
+
+    std::atomic<int> answered{0};
+    std::vector<std::thread> clients;
+    for (int client = 0; client < kClients; ++client)
+        clients.emplace_back(RunClient, client, std::ref(answered));
+    const int total = kClients * kEventsPerClient;
+    // Every event answered, drained and handed over to the view.
+    const bool done = QTest::qWaitFor(
+        [&] { return answered == total && QueuedTextCount() == 0 && new_arrived == 0; }, 30000);
+    for (std::thread& client : clients)
+        client.join();
+
+    ASSERT_TRUE(done) << "answered " << answered << " queued " << QueuedTextCount();
+    EXPECT_EQ(max_used_item + 1, max_messages) << "the store is full after 2000 events";
+    RecordProperty("largest_gap_ms", static_cast<int>(largestGap));
+    std::printf("largest gap of the GUI thread: %lld ms\n", static_cast<long long>(largestGap));
+    EXPECT_LT(largestGap, 100);
+    EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#include "widget_fixture.h"
+
+#include <cstdlib>
+
+#include <QApplication>
+#include <QTimer>
+
+#include "event_store.h"
+#include "settings.h"
+#include "shell_seams.h"
+
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "app_tests";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] const auto* g_QtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
+void WidgetTest::SetUp()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    const QByteArray home = m_home->path().toLocal8Bit();
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+        setenv(name, home.constData(), 1);
+    ResetSettings();
+    ResetStore();
+    g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {
+        m_boxes << text;
+        if (!m_answers.empty()) {
+            const auto answer = m_answers.front();
+            m_answers.pop_front();
+            return answer;
+        }
+        return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+    };
+    g_Beep = [this] { ++m_beeps; };
+    // The tests tick the timers themselves.
+    g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
+}
+
+void WidgetTest::TearDown()
+{
+    ResetShellSeams();
+    m_home.reset();
+}
+
+QString WidgetTest::SettingsFile() const { return m_home->path() + "/Zentrovo/Tellvane.conf"; }
+
+void WhenModal(std::function<void(QWidget*)> action)
+{
+    QTimer::singleShot(0, [action] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            action(modal);
+        else
+            WhenModal(action);
+    });
+}
+
+std::string EventText(int ttime, const std::string& desc, int type)
+{
+    return "8," + std::to_string(type) + "," + std::to_string(ttime) + ",Anna," + desc
+           + ",Site 1,Door 12,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,235";
+}

@@ -1,0 +1,72 @@
+#include "program_run.h"
+
+#include <signal.h>
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include "tellvane_send_client.h"
+
+CProgramHome::CProgramHome() = default;
+
+QProcessEnvironment CProgramHome::Environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", Path());
+    env.insert("XDG_CONFIG_HOME", Path() + "/config");
+    env.insert("XDG_DATA_HOME", Path() + "/data");
+    env.insert("XDG_RUNTIME_DIR", Path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TZ", "UTC");
+    return env;
+}
+
+CProgramRun::CProgramRun(const CProgramHome& home)
+{
+    m_Process.setProcessEnvironment(home.Environment());
+    m_Process.start(TELLVANE_PATH, QStringList());
+    m_Process.waitForStarted();
+}
+
+CProgramRun::~CProgramRun()
+{
+    if (m_Process.state() != QProcess::NotRunning) {
+        m_Process.kill();
+        m_Process.waitForFinished();
+    }
+}
+
+bool CProgramRun::WaitListening(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired() && m_Process.state() == QProcess::Running) {
+        CSenderConnection probe;
+        if (probe.Connect("zqevent"))
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+int CProgramRun::Stop(int signal, int timeoutMs)
+{
+    ::kill(static_cast<pid_t>(m_Process.processId()), signal);
+    return WaitEnded(timeoutMs);
+}
+
+int CProgramRun::WaitEnded(int timeoutMs)
+{
+    if (!m_Process.waitForFinished(timeoutMs) || m_Process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return m_Process.exitCode();
+}
+
+QString CProgramRun::Stderr() { return QString::fromLocal8Bit(m_Process.readAllStandardError()); }
+
+QString SendEvents(const QStringList& texts)
+{
+    QProcess send;
+    send.start(TELLVANE_SEND_PATH, texts);
+    send.waitForFinished(10000);
+    return QString::fromLocal8Bit(send.readAllStandardOutput());
+}

@@ -1,0 +1,493 @@
+#include "navigator_dlg.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QSessionManager>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QVBoxLayout>
+
+#include "about_dlg.h"
+#include "dialog_units.h"
+#include "event_file.h"
+#include "event_store.h"
+#include "intake_queue.h"
+#include "options_dlg.h"
+#include "pipe_server.h"
+#include "settings.h"
+#include "shell_seams.h"
+#include "string_table.h"
+#include "ui_navigator.h"
+
+QRect g_WndPlacement;
+int g_Blink = 0;
+
+namespace {
+
+constexpr QSize kTemplateSize{320, 239};
+constexpr int kFontPointSize = 10;
+constexpr int kAboutCommand = 16;
+
+QString Text(const std::string& bytes) { return QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size())); }
+std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+std::string TimeDate(const CSimpleMessage& m) { return m.time + " " + m.date; }
+
+bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b)
+{
+    auto fields = [](const CSimpleMessage& m) {
+        return std::tie(m.version, m.type, m.date, m.time, m.name, m.desc, m.sysName, m.lockName, m.gid, m.mid,
+                        m.sid, m.lid, m.tid, m.level, m.extra1, m.trnsName, m.ttime, m.addr, m.extra2,
+                        m.doorMonEvt.doorOpen, m.doorMonEvt.boltPos, m.doorMonEvt.manip, m.doorMonEvt.err,
+                        m.analogInput);
+    };
+    return fields(a) == fields(b);
+}
+
+class CConnectionEnded : public QEvent {
+public:
+    explicit CConnectionEnded(ConnectionId id) : QEvent(kConnectionEndedEvent), m_Id(id) {}
+    ConnectionId m_Id;
+};
+
+}  // namespace
+
+// The images live in this static library; nothing else would pull them in.
+static void InitNavigatorResources() { Q_INIT_RESOURCE(navigator); }
+
+CNavigatorDlg::CNavigatorDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CNavigatorDlg>())
+{
+    InitNavigatorResources();
+    m_ui->setupUi(this);
+    CreateControls();
+}
+
+CNavigatorDlg::~CNavigatorDlg()
+{
+    // Connection threads post to this object; none may outlive it.
+    if (m_bIntakeStarted)
+        StopPipeServer();
+    DeleteMonitor();
+}
+
+void CNavigatorDlg::CreateControls()
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    // The menu sits above the template's client area, as a window menu does.
+    auto* frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->setMenuBar(m_ui->menuBar);
+    frame->addStretch();
+    ApplyDialogUnits(this, kFontPointSize, kTemplateSize, m_ui->menuBar->sizeHint().height());
+
+    m_textEdits = {m_ui->edtMessage, m_ui->edtName,     m_ui->edtTimeDate,        m_ui->edtLockingSystem,
+                   m_ui->edtLocking, m_ui->edtGroupId,  m_ui->edtMemberId,        m_ui->edtCurrent,
+                   m_ui->edtTotal};
+    for (QLineEdit* edit : m_textEdits)
+        connect(edit, &QLineEdit::textChanged, this, &CNavigatorDlg::RefreshView);
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+    connect(m_ui->btnExit, &QPushButton::clicked, this, &CNavigatorDlg::OnExit);
+    connect(m_ui->btnNext, &QPushButton::clicked, this, &CNavigatorDlg::OnNext);
+    connect(m_ui->btnPrevious, &QPushButton::clicked, this, &CNavigatorDlg::OnPrevious);
+    connect(m_ui->btnLast, &QPushButton::clicked, this, &CNavigatorDlg::OnLast);
+    connect(m_ui->btnFirst, &QPushButton::clicked, this, &CNavigatorDlg::OnFirst);
+    connect(m_ui->chkRead, &QCheckBox::clicked, this, &CNavigatorDlg::OnRead);
+    connect(m_ui->actionSave, &QAction::triggered, this, &CNavigatorDlg::OnFileSave);
+    connect(m_ui->btnMonitor, &QPushButton::clicked, this, &CNavigatorDlg::OnMonitor);
+    connect(m_ui->btnOptions, &QPushButton::clicked, this, &CNavigatorDlg::OnOptions);
+    connect(m_ui->btnAllRead, &QPushButton::clicked, this, &CNavigatorDlg::OnAllRead);
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(app, &QGuiApplication::commitDataRequest, this, &CNavigatorDlg::OnCommitData);
+}
+
+// ---- Start-up ------------------------------------------------------------
+
+bool CNavigatorDlg::OnInitDialog()
+{
+    DoDataExchange(false);
+    OpenDiagnosticFile();
+    AddAboutEntry();
+    setWindowIcon(QIcon(":/icon/128/32.png"));
+    m_pBitmaps[0] = QPixmap(":/bitmap/137.png");
+    m_pBitmaps[1] = QPixmap(":/bitmap/138.png");
+    m_ui->ctlBanner->hide();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    g_WndPlacement = geometry();
+
+    m_InstanceMutex = AcquireInstanceLock(1000);
+    if (!m_InstanceMutex) {
+        AfxMessageBox(this, LoadStringText(IDS_ALREADY_RUNNING));
+        return false;
+    }
+    ReadAllSettings();
+    ResetStore(kDefaultCapacity);
+    LoadEvents();
+    StartIntake();
+    StartTimers();
+    m_pMonitor = nullptr;
+    return true;
+}
+
+int CNavigatorDlg::DoModal()
+{
+    if (!OnInitDialog())
+        return Accepted;
+    return exec();
+}
+
+void CNavigatorDlg::AddAboutEntry()
+{
+    // The window manager owns the title-bar menu here, so the entry closes
+    // the File menu instead.
+    const std::string_view text = LoadStringText(IDS_ABOUTBOX);
+    if (text.empty())
+        return;
+    m_ui->menuFile->addSeparator();
+    QAction* about = m_ui->menuFile->addAction(Text(std::string(text)));
+    about->setProperty("commandId", kAboutCommand);
+    connect(about, &QAction::triggered, this, [this] { OnSysCommand(kAboutCommand); });
+}
+
+void CNavigatorDlg::OnSysCommand(int id)
+{
+    if ((id & ~0xF) == kAboutCommand) {
+        CAboutDlg about;
+        about.exec();
+    }
+}
+
+void CNavigatorDlg::LoadEvents()
+{
+    const FileOutcome outcome = LoadEventFile(m_Shown);
+    if (!outcome.message.empty())
+        AfxMessageBox(this, outcome.message);
+}
+
+void CNavigatorDlg::StartIntake()
+{
+    CPipeServerConfig config;
+    // Runs on a connection thread: hand the id to the GUI thread to join.
+    config.m_onConnectionEnded = [this](ConnectionId id) {
+        QCoreApplication::postEvent(this, new CConnectionEnded(id));
+    };
+    m_bIntakeStarted = StartPipeServer(std::move(config));
+}
+
+void CNavigatorDlg::StartTimers()
+{
+    m_nTimer1 = startTimer(g_TimerPeriods.refresh);
+    m_nTimer2 = startTimer(g_TimerPeriods.save);
+    m_nTimer3 = startTimer(g_TimerPeriods.drain);
+}
+
+// ---- Events and timers ---------------------------------------------------
+
+bool CNavigatorDlg::event(QEvent* e)
+{
+    if (e->type() == kConnectionEndedEvent) {
+        JoinConnectionThread(static_cast<CConnectionEnded*>(e)->m_Id);
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+void CNavigatorDlg::timerEvent(QTimerEvent* e)
+{
+    if (e->timerId() == m_nTimer1)
+        OnTimer(kTimerRefresh);
+    else if (e->timerId() == m_nTimer2)
+        OnTimer(kTimerSave);
+    else if (e->timerId() == m_nTimer3)
+        OnTimer(kTimerDrain);
+    else
+        QDialog::timerEvent(e);
+}
+
+void CNavigatorDlg::OnTimer(int id)
+{
+    switch (id) {
+    case kTimerRefresh:
+        RefreshView();
+        BlinkBanner();
+        break;
+    case kTimerSave: OnFileSave(); break;
+    case kTimerDrain: DrainIntake(); break;
+    default: break;
+    }
+}
+
+void CNavigatorDlg::BlinkBanner()
+{
+    QLabel* banner = m_ui->ctlBanner;
+    if (cur_item != -1 && m_Shown.read == 0) {
+        banner->setPixmap(m_pBitmaps[g_Blink]);
+        banner->resize(m_pBitmaps[g_Blink].size());
+        banner->show();
+        g_Blink = g_Blink == 0 ? 1 : 0;
+    } else {
+        banner->hide();
+    }
+}
+
+void CNavigatorDlg::DrainIntake()
+{
+    m_bDrainScheduled = false;
+    // A drain stops after a short budget so the window stays responsive
+    // under a flood; what is left is taken on the next turn of the loop.
+    if (DrainQueue() && !m_bDrainScheduled) {
+        m_bDrainScheduled = true;
+        QTimer::singleShot(0, this, &CNavigatorDlg::DrainIntake);
+    }
+}
+
+// ---- The view ------------------------------------------------------------
+
+void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
+{
+    Ui::CNavigatorDlg& ui = *m_ui;
+    if (saveAndValidate) {
+        m_nCurrent = ui.edtCurrent->text().toInt();
+        m_strTimeDate = Bytes(ui.edtTimeDate->text());
+        m_strGroupId = Bytes(ui.edtGroupId->text());
+        m_strLocking = Bytes(ui.edtLocking->text());
+        m_strMemberId = Bytes(ui.edtMemberId->text());
+        m_strName = Bytes(ui.edtName->text());
+        m_strMessage = Bytes(ui.edtMessage->text());
+        m_bRead = ui.chkRead->isChecked() ? 1 : 0;
+        m_strLockingSystem = Bytes(ui.edtLockingSystem->text());
+        m_nTotal = ui.edtTotal->text().toInt();
+        return;
+    }
+    // Writing the controls must not look like the user typing.
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (QLineEdit* edit : m_textEdits)
+        quiet.push_back(std::make_unique<QSignalBlocker>(edit));
+    ui.edtCurrent->setText(QString::number(m_nCurrent));
+    ui.edtTimeDate->setText(Text(m_strTimeDate));
+    ui.edtGroupId->setText(Text(m_strGroupId));
+    ui.edtLocking->setText(Text(m_strLocking));
+    ui.edtMemberId->setText(Text(m_strMemberId));
+    ui.edtName->setText(Text(m_strName));
+    ui.edtMessage->setText(Text(m_strMessage));
+    ui.chkRead->setChecked(m_bRead != 0);
+    ui.edtLockingSystem->setText(Text(m_strLockingSystem));
+    ui.edtTotal->setText(QString::number(m_nTotal));
+}
+
+void CNavigatorDlg::RefreshView()
+{
+    DoDataExchange(true);
+    bool changed = false;
+    if (new_arrived != 0) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        changed = HandOverArrivals(m_Shown, {[this] { HandOver(); }, [this] { RefillMonitor(); }});
+        QApplication::restoreOverrideCursor();
+    }
+    changed = ResolveRequest(m_Shown) || changed;
+    if (!changed) {
+        if (!ViewMatchesShown()) {
+            ShowShownRecord();
+        } else if (m_bRead != m_Shown.read && cur_item != -1 && WriteBackReadFlag(m_Shown, m_bRead != 0)) {
+            DoDataExchange(false);
+        }
+        return;
+    }
+    ShowShownRecord();
+}
+
+// The new-message reaction, under the store mutex.
+void CNavigatorDlg::HandOver()
+{
+    if (gBeep != 0)
+        g_Beep();
+    if (gPop != 0) {
+        setGeometry(g_WndPlacement);
+        showNormal();
+        raise();
+        activateWindow();
+    }
+}
+
+bool CNavigatorDlg::ViewMatchesShown() const
+{
+    return m_strTimeDate == TimeDate(m_Shown) && m_strName == m_Shown.name && m_strMessage == m_Shown.desc
+           && m_strLockingSystem == m_Shown.sysName && m_strLocking == m_Shown.lockName
+           && m_strGroupId == m_Shown.gid && m_strMemberId == m_Shown.mid;
+}
+
+void CNavigatorDlg::ShowShownRecord()
+{
+    m_strTimeDate = TimeDate(m_Shown);
+    m_strName = m_Shown.name;
+    m_strMessage = m_Shown.desc;
+    m_strLockingSystem = m_Shown.sysName;
+    m_strLocking = m_Shown.lockName;
+    m_strGroupId = m_Shown.gid;
+    m_strMemberId = m_Shown.mid;
+    m_bRead = m_Shown.read;
+    m_nCurrent = cur_item + 1;
+    m_nTotal = max_used_item + 1;
+    DoDataExchange(false);
+}
+
+// ---- User actions --------------------------------------------------------
+
+void CNavigatorDlg::Navigate(int slot)
+{
+    req_item = slot;
+    RefreshView();
+}
+
+void CNavigatorDlg::OnNext() { Navigate(cur_item + 1); }
+void CNavigatorDlg::OnPrevious() { Navigate(cur_item - 1); }
+void CNavigatorDlg::OnFirst() { Navigate(max_used_item >= 0 ? 0 : -1); }
+void CNavigatorDlg::OnLast() { Navigate(max_used_item); }
+
+void CNavigatorDlg::OnRead()
+{
+    DoDataExchange(true);
+    if (cur_item == -1) {
+        m_bRead = m_bRead ? 0 : 1;
+        DoDataExchange(false);
+        return;
+    }
+    WriteBackReadBox();
+}
+
+// The box belongs to the record on screen. It is written back at once, not
+// at the next refresh, so that a move or an arrival in between cannot drop it.
+void CNavigatorDlg::WriteBackReadBox()
+{
+    if (!ViewMatchesShown() || m_bRead == m_Shown.read)
+        return;
+    if (new_arrived == 0) {
+        WriteBackReadFlag(m_Shown, m_bRead != 0);
+        return;
+    }
+    // Arrivals not yet handed over have moved cur_item (and an eviction may
+    // have moved the record itself).
+    const int slot = FindShownSlot();
+    m_Shown.read = m_bRead;
+    if (slot >= 0)
+        g_Array[slot].read = m_bRead;
+}
+
+int CNavigatorDlg::FindShownSlot() const
+{
+    for (int slot = max_used_item; slot >= 0; --slot) {
+        if (SameEvent(g_Array[slot], m_Shown))
+            return slot;
+    }
+    return -1;
+}
+
+void CNavigatorDlg::OnAllRead()
+{
+    MarkAllRead();
+    m_bRead = 1;
+    DoDataExchange(false);
+}
+
+void CNavigatorDlg::OnFileSave()
+{
+    const FileOutcome outcome = SaveEventFile();
+    if (!outcome.message.empty())
+        AfxMessageBox(this, outcome.message);
+}
+
+void CNavigatorDlg::OnOptions()
+{
+    COptionsDlg dlg(this);
+    dlg.m_bPop = gPop;
+    dlg.m_bBeep = gBeep;
+    dlg.m_nMaxMessages = max_messages;
+    if (dlg.DoModal() != Accepted)
+        return;
+    if (dlg.m_bBeep == gBeep && dlg.m_bPop == gPop && dlg.m_nMaxMessages == max_messages)
+        return;
+    gBeep = dlg.m_bBeep;
+    gPop = dlg.m_bPop;
+    if (dlg.m_nMaxMessages != max_messages) {
+        SetMaxMessages(dlg.m_nMaxMessages, [this] {
+            // An older request would name a slot that now holds another
+            // record: the view stays on the newest.
+            req_item = cur_item;
+            m_Shown = g_Array[cur_item];
+            m_nCurrent = cur_item + 1;
+            m_nTotal = max_used_item + 1;
+            DoDataExchange(false);
+        });
+    }
+    WriteSettingDword("gBeep", gBeep);
+    WriteSettingDword("gPop", gPop);
+    RefillMonitor();
+}
+
+// ---- Leaving ---------------------------------------------------------------
+
+void CNavigatorDlg::keyPressEvent(QKeyEvent* e)
+{
+    // The window has no default button: Enter presses the focused button,
+    // and anywhere else it is the dialog's OK, which asks before leaving.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void CNavigatorDlg::accept() { OnExit(); }
+void CNavigatorDlg::reject() { OnExit(); }
+
+void CNavigatorDlg::OnExit()
+{
+    if (AfxMessageBox(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    EndNavigator();
+}
+
+void CNavigatorDlg::ExitWithoutAsking()
+{
+    // A box or dialog open on top would keep its own loop running.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal == this || !modal->close())
+            break;
+    }
+    EndNavigator();
+}
+
+void CNavigatorDlg::OnCommitData(QSessionManager&) { ExitWithoutAsking(); }
+
+void CNavigatorDlg::EndNavigator()
+{
+    if (m_bEnded)
+        return;
+    m_bEnded = true;
+    for (int* timer : {&m_nTimer1, &m_nTimer2, &m_nTimer3}) {
+        if (*timer)
+            killTimer(*timer);
+        *timer = 0;
+    }
+    // Everything a sender was answered "OK" for goes into the final save.
+    g_StopPipe = 1;
+    if (m_bIntakeStarted)
+        StopPipeServer();
+    m_bIntakeStarted = false;
+    DrainQueueCompletely();
+    OnFileSave();
+    DeleteMonitor();
+    m_pBitmaps[0] = m_pBitmaps[1] = QPixmap();
+    done(Accepted);
+}

@@ -1,0 +1,117 @@
+// The navigator: Tellvane's main window. It shows one stored event at a
+// time, steps through the store, marks events read, opens the Monitor and
+// the Options, and makes new events noticed. Its whole life is the program's.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QDialog>
+#include <QEvent>
+#include <QPixmap>
+#include <QRect>
+
+#include "platform.h"
+#include "simple_message.h"
+
+class CMonitorDlg;
+class QAction;
+class QLineEdit;
+class QSessionManager;
+namespace Ui {
+class CNavigatorDlg;
+}
+
+// Where the navigator stood at start-up; a new arrival with gPop set puts
+// it back there.
+extern QRect g_WndPlacement;
+// Which banner image the next blink shows (0 or 1).
+extern int g_Blink;
+
+// The connection-ended notice a connection thread posts to the GUI thread.
+inline constexpr QEvent::Type kConnectionEndedEvent = static_cast<QEvent::Type>(QEvent::User + 6);
+
+// Timer ids, in the order the timer handler tries them.
+enum : int { kTimerRefresh = 1, kTimerSave = 2, kTimerDrain = 3 };
+
+class CNavigatorDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CNavigatorDlg(QWidget* parent = nullptr);
+    ~CNavigatorDlg() override;
+
+    // The start-up sequence. False when start-up was refused (another
+    // instance runs); the dialog must then not be shown.
+    bool OnInitDialog();
+    // Start-up, then the modal loop; returns when the navigator has ended.
+    int DoModal();
+
+    // Transfers between the controls and the members: in (true) or out.
+    void DoDataExchange(bool saveAndValidate);
+    void RefreshView();
+    // One timer tick by id (1 refresh and blink, 2 save, 3 drain).
+    void OnTimer(int id);
+
+    // The exit procedure after a confirmed question, or straight away when
+    // the session ends or a termination signal arrives.
+    void OnExit();
+    void ExitWithoutAsking();
+
+    CSimpleMessage m_Shown;
+    int m_nCurrent = 0;
+    int m_nTotal = 0;
+    int m_bRead = 0;
+    std::string m_strTimeDate, m_strGroupId, m_strLocking, m_strMemberId, m_strName, m_strMessage,
+        m_strLockingSystem;
+    CMonitorDlg* m_pMonitor = nullptr;
+
+public slots:
+    void OnNext();
+    void OnPrevious();
+    void OnFirst();
+    void OnLast();
+    void OnRead();
+    void OnAllRead();
+    void OnFileSave();
+    void OnMonitor();
+    void OnOptions();
+
+public:
+    void accept() override;  // OnOK
+    void reject() override;  // OnCancel
+
+protected:
+    bool event(QEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void CreateControls();
+    void AddAboutEntry();
+    void LoadEvents();
+    void StartIntake();
+    void StartTimers();
+    void OnCommitData(QSessionManager& manager);
+    void HandOver();
+    void ShowShownRecord();
+    bool ViewMatchesShown() const;
+    void WriteBackReadBox();
+    void Navigate(int slot);
+    void BlinkBanner();
+    void DrainIntake();
+    void RefillMonitor();
+    void DeleteMonitor();
+    void OnSysCommand(int id);
+    int FindShownSlot() const;
+    void EndNavigator();
+
+    std::unique_ptr<Ui::CNavigatorDlg> m_ui;
+    QList<QLineEdit*> m_textEdits;
+    QPixmap m_pBitmaps[2];
+    std::unique_ptr<CInstanceLock> m_InstanceMutex;
+    int m_nTimer1 = 0, m_nTimer2 = 0, m_nTimer3 = 0;
+    bool m_bIntakeStarted = false;
+    bool m_bEnded = false;
+    bool m_bDrainScheduled = false;
+};

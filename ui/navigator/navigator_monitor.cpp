@@ -1,0 +1,27 @@
+// The navigator's side of the Monitor: open it, refill it, free it.
+
+#include "monitor_dlg.h"
+#include "navigator_dlg.h"
+
+void CNavigatorDlg::OnMonitor()
+{
+    if (!m_pMonitor) {
+        m_pMonitor = new CMonitorDlg(this);
+        connect(m_pMonitor, &CMonitorDlg::showNavigator, this, &QWidget::show);
+    }
+    m_pMonitor->FillList();
+    m_pMonitor->show();
+    hide();
+}
+
+void CNavigatorDlg::RefillMonitor()
+{
+    if (m_pMonitor)
+        m_pMonitor->FillList();
+}
+
+void CNavigatorDlg::DeleteMonitor()
+{
+    delete m_pMonitor;
+    m_pMonitor = nullptr;
+}

@@ -1,0 +1,44 @@
+#include "shell_seams.h"
+
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include "platform.h"
+
+namespace {
+
+// Without a screen nobody can answer a box: its text goes to stderr and the
+// safe answer is taken (OK, or No to a question).
+QMessageBox::StandardButton AnswerHeadless(const QString& text, QMessageBox::StandardButtons buttons)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(text));
+    return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+}
+
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    if (QGuiApplication::platformName() == "offscreen")
+        return AnswerHeadless(text, buttons);
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
+
+MessageBoxFn g_MessageBox = ShowMessageBox;
+std::function<void()> g_Beep = PlayBeep;
+CTimerPeriods g_TimerPeriods;
+
+QMessageBox::StandardButton AfxMessageBox(QWidget* parent, std::string_view text, QMessageBox::StandardButtons buttons)
+{
+    return g_MessageBox(parent, QString::fromLocal8Bit(text.data(), qsizetype(text.size())), buttons);
+}
+
+void ResetShellSeams()
+{
+    g_MessageBox = ShowMessageBox;
+    g_Beep = PlayBeep;
+    g_TimerPeriods = CTimerPeriods();
+}

@@ -1,0 +1,33 @@
+// The few things the windows do to the outside world that tests replace:
+// modal message boxes, the beep and the timer periods.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include <QMessageBox>
+
+class QWidget;
+
+// Shows text modally with the given buttons; returns the button chosen.
+using MessageBoxFn = std::function<QMessageBox::StandardButton(QWidget* parent, const QString& text,
+                                                               QMessageBox::StandardButtons buttons)>;
+extern MessageBoxFn g_MessageBox;
+
+// The new-message beep; blocks until it has sounded.
+extern std::function<void()> g_Beep;
+
+// Periods of the navigator's three timers, in milliseconds.
+struct CTimerPeriods {
+    int refresh = 5000;
+    int save = 300000;
+    int drain = 500;
+};
+extern CTimerPeriods g_TimerPeriods;
+
+// A message box with the program's name as its title and no icon.
+QMessageBox::StandardButton AfxMessageBox(QWidget* parent, std::string_view text,
+                                          QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// Puts the seams back to the real message box, beep and periods.
+void ResetShellSeams();
