@@ -49,7 +49,6 @@ void BM_RefreshWithArrival(benchmark::State& state)
         new_arrived = 1;
         navigator.RefreshView();
     }
-    navigator.m_pMonitor = nullptr;  // freed with the navigator, its parent
 }
 BENCHMARK(BM_RefreshWithArrival)->Arg(0)->Arg(1)->ArgName("monitor")->Unit(benchmark::kMicrosecond);
 

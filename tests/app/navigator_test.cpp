@@ -145,11 +145,12 @@ TEST_F(NavigatorTest, SwitchesTurnOffTheBeepAndTheComingForward)
     ExpectShown("Event 1", 1, 1);
 
     gPop = 1;
+    m_dlg->move(g_WndPlacement.topLeft() + QPoint(40, 30));
     Store(1, 2);
     Tick();
     EXPECT_FALSE(m_dlg->isMinimized());
     EXPECT_TRUE(m_dlg->isVisible());
-    EXPECT_EQ(m_dlg->geometry(), g_WndPlacement);
+    EXPECT_EQ(QRect(m_dlg->pos(), m_dlg->size()), g_WndPlacement);
 }
 
 TEST_F(NavigatorTest, MonitorTakesTheScreenUntilAnArrivalBringsTheNavigatorBack)

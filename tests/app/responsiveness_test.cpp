@@ -15,6 +15,7 @@
 #include "event_store.h"
 #include "intake_queue.h"
 #include "navigator_dlg.h"
+#include "pipe_server.h"
 #include "settings.h"
 #include "shell_seams.h"
 #include "tellvane_send_client.h"
@@ -89,6 +90,8 @@ TEST_F(ResponsivenessTest, FloodFromSixteenClientsNeverStallsTheWindowFor100ms)
         client.join();
 
     ASSERT_TRUE(done) << "answered " << answered << " queued " << QueuedTextCount();
+    EXPECT_TRUE(QTest::qWaitFor([] { return ConnectionThreadCount() == 0; }, 5000))
+        << "each ended connection is joined on the GUI thread";
     EXPECT_EQ(max_used_item + 1, max_messages) << "the store is full after 2000 events";
     RecordProperty("largest_gap_ms", static_cast<int>(largestGap));
     std::printf("largest gap of the GUI thread: %lld ms\n", static_cast<long long>(largestGap));

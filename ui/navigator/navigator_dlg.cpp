@@ -120,11 +120,12 @@ bool CNavigatorDlg::OnInitDialog()
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    g_WndPlacement = geometry();
+    // Position of the frame, size of the client: what move() and resize() take.
+    g_WndPlacement = QRect(pos(), size());
 
     m_InstanceMutex = AcquireInstanceLock(1000);
     if (!m_InstanceMutex) {
-        AfxMessageBox(this, LoadStringText(IDS_ALREADY_RUNNING));
+        ShowMessage(this, LoadStringText(IDS_ALREADY_RUNNING));
         return false;
     }
     ReadAllSettings();
@@ -168,7 +169,7 @@ void CNavigatorDlg::LoadEvents()
 {
     const FileOutcome outcome = LoadEventFile(m_Shown);
     if (!outcome.message.empty())
-        AfxMessageBox(this, outcome.message);
+        ShowMessage(this, outcome.message);
 }
 
 void CNavigatorDlg::StartIntake()
@@ -309,8 +310,9 @@ void CNavigatorDlg::HandOver()
     if (gBeep != 0)
         g_Beep();
     if (gPop != 0) {
-        setGeometry(g_WndPlacement);
         showNormal();
+        move(g_WndPlacement.topLeft());
+        resize(g_WndPlacement.size());
         raise();
         activateWindow();
     }
@@ -400,7 +402,7 @@ void CNavigatorDlg::OnFileSave()
 {
     const FileOutcome outcome = SaveEventFile();
     if (!outcome.message.empty())
-        AfxMessageBox(this, outcome.message);
+        ShowMessage(this, outcome.message);
 }
 
 void CNavigatorDlg::OnOptions()
@@ -452,7 +454,7 @@ void CNavigatorDlg::reject() { OnExit(); }
 
 void CNavigatorDlg::OnExit()
 {
-    if (AfxMessageBox(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
+    if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
     EndNavigator();

@@ -1,5 +1,5 @@
-// Draws the navigator offscreen, showing a few events, into a PNG for the
-// README: scripts/screenshot-navigator runs it.
+// Draws the navigator and the Monitor offscreen, showing a few events, into
+// PNGs for the README: scripts/screenshots runs it.
 
 #include <cstdlib>
 
@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "event_store.h"
+#include "monitor_dlg.h"
 #include "navigator_dlg.h"
 #include "settings.h"
 #include "shell_seams.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
         setenv(name, home.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "navigator.png";
+    const QString monitorOut = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "monitor.png";
 
     g_Beep = [] {};
     g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
@@ -33,7 +35,17 @@ int main(int argc, char** argv)
     navigator.OnTimer(kTimerRefresh);
     navigator.show();
     QApplication::processEvents();
-    const bool saved = navigator.grab().save(out, "PNG");
+    bool saved = navigator.grab().save(out, "PNG");
+
+    // The Monitor lists every day's events, with a few more of each level.
+    gToday = 0;
+    AddMessage("8,0,1796631300,,Battery low,Head office,Door 3 Stores,1,3,7,5,1,65535,0,,-1,0,0,0,0,0,0");
+    AddMessage("8,0,1796631600,,Manipulation detected,Head office,Door 14 Archive,1,14,7,4,2,65535,0,,-1,0,1,0,0,1,0");
+    AddMessage("8,3,1796631900,Anna,Access granted,Head office,Door 12 Entrance,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,0");
+    navigator.OnMonitor();
+    navigator.m_pMonitor->resize(800, 260);
+    QApplication::processEvents();
+    saved = navigator.m_pMonitor->grab().save(monitorOut, "PNG") && saved;
     navigator.ExitWithoutAsking();
     return saved ? 0 : 1;
 }

@@ -54,7 +54,7 @@ bool COptionsDlg::DoDataExchange(bool saveAndValidate)
     bool whole = false;
     const int value = m_ctlMax->text().toInt(&whole);
     if (!whole) {
-        AfxMessageBox(this, LoadStringText(IDS_PARSE_INT));
+        ShowMessage(this, LoadStringText(IDS_PARSE_INT));
         FocusMax();
         return false;
     }
@@ -73,7 +73,7 @@ void COptionsDlg::FocusMax()
 
 void COptionsDlg::RefuseMax()
 {
-    AfxMessageBox(this, RangeMessage());
+    ShowMessage(this, RangeMessage());
     m_nMaxMessages = kMinCapacity;
     DoDataExchange(false);
     FocusMax();

@@ -17,7 +17,7 @@ QMessageBox::StandardButton AnswerHeadless(const QString& text, QMessageBox::Sta
     return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
 }
 
-QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton RealMessageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)
 {
     if (QGuiApplication::platformName() == "offscreen")
         return AnswerHeadless(text, buttons);
@@ -27,18 +27,18 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const QString& text,
 
 }  // namespace
 
-MessageBoxFn g_MessageBox = ShowMessageBox;
+MessageBoxFn g_MessageBox = RealMessageBox;
 std::function<void()> g_Beep = PlayBeep;
 CTimerPeriods g_TimerPeriods;
 
-QMessageBox::StandardButton AfxMessageBox(QWidget* parent, std::string_view text, QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text, QMessageBox::StandardButtons buttons)
 {
     return g_MessageBox(parent, QString::fromLocal8Bit(text.data(), qsizetype(text.size())), buttons);
 }
 
 void ResetShellSeams()
 {
-    g_MessageBox = ShowMessageBox;
+    g_MessageBox = RealMessageBox;
     g_Beep = PlayBeep;
     g_TimerPeriods = CTimerPeriods();
 }

@@ -26,7 +26,7 @@ struct CTimerPeriods {
 extern CTimerPeriods g_TimerPeriods;
 
 // A message box with the program's name as its title and no icon.
-QMessageBox::StandardButton AfxMessageBox(QWidget* parent, std::string_view text,
+QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text,
                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
 // Puts the seams back to the real message box, beep and periods.
