@@ -1,7 +1,7 @@
 # The tellvane program: the application object, its signals, main().
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
-add_library(tellvane_app STATIC agent_app.cpp agent_app.h quit_signals_posix.cpp quit_signals.h)
+add_library(tellvane_app STATIC agent_app.cpp agent_app.h quit_signals_${TELLVANE_PLATFORM}.cpp quit_signals.h)
 set_target_properties(tellvane_app PROPERTIES AUTOMOC ON)
 target_include_directories(tellvane_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tellvane_app PUBLIC tellvane_navigator Qt6::Widgets)

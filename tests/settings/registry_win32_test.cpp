@@ -19,7 +19,11 @@ protected:
         m_strPath = m_strTop + "\\Zentrovo\\Tellvane\\Settings";
         RegDeleteTreeA(HKEY_CURRENT_USER, m_strTop.c_str());
     }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, m_strTop.c_str()); }
+    void TearDown() override
+    {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);  // in case a test stopped while redirected
+        RegDeleteTreeA(HKEY_CURRENT_USER, m_strTop.c_str());
+    }
 
     static bool KeyExists(const std::string& path)
     {
@@ -169,7 +173,6 @@ TEST_F(Registry, SettingsWrappersUseTheSettingsKeyOfTheUser)
 
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegCloseKey(top);
-
     EXPECT_EQ(gBeep, 0);
     EXPECT_EQ(gTime2, "23:59:59");
     EXPECT_TRUE(KeyExists(m_strTop + "\\" + kSettingsPath));
