@@ -10,7 +10,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 
+#include "event_file.h"
 #include "event_store.h"
 #include "monitor_dlg.h"
 #include "monitor_model.h"
@@ -306,6 +308,58 @@ TEST_F(NavigatorTest, SessionEndLeavesWithoutAsking)
     m_dlg->ExitWithoutAsking();
     EXPECT_FALSE(m_dlg->isVisible());
     EXPECT_TRUE(m_boxes.isEmpty());
+}
+
+TEST_F(NavigatorTest, OpeningTheMonitorKeepsTheProgramRunningUntilItEnds)
+{
+    m_dlg.reset();  // run a navigator the way the program runs it
+    CNavigatorDlg navigator;
+    bool ranOn = false;
+    QTimer later;
+    later.setSingleShot(true);
+    QObject::connect(&later, &QTimer::timeout, [&] {
+        ranOn = navigator.m_pMonitor && navigator.m_pMonitor->isVisible();
+        AddMessage(EventText(1299506800, "While the Monitor was up"));
+        navigator.ExitWithoutAsking();
+    });
+    QTimer::singleShot(0, &navigator, [&] {
+        navigator.OnMonitor();  // hides the navigator
+        later.start(50);
+    });
+    navigator.DoModal();
+    EXPECT_TRUE(ranOn) << "hiding the navigator ended the program";
+
+    ResetStore();
+    CSimpleMessage shown;
+    EXPECT_EQ(LoadEventFile(shown).kind, FileOutcome::Loaded);
+    EXPECT_EQ(shown.desc, "While the Monitor was up") << "the final save ran";
+}
+
+TEST_F(NavigatorTest, SessionEndWhileAMonitorDialogIsOpenSavesAndLeaves)
+{
+    Store(1);
+    m_dlg->OnMonitor();
+    WhenModal([this](QWidget*) { m_dlg->ExitWithoutAsking(); });
+    m_dlg->m_pMonitor->OnConfigure();  // returns once the session end closed it
+    QTest::qWait(10);                  // the Monitor goes once its loop is left
+    EXPECT_EQ(m_dlg->m_pMonitor, nullptr);
+    EXPECT_FALSE(m_dlg->isVisible());
+    CSimpleMessage shown;
+    EXPECT_EQ(LoadEventFile(shown).kind, FileOutcome::Loaded);
+}
+
+TEST_F(NavigatorTest, QuitDuringARefusedStartSavesNothing)
+{
+    Store(2);
+    m_dlg->OnFileSave();
+    Store(1, 3);  // not saved yet: the running instance saves it later
+    CNavigatorDlg second;
+    second.ExitWithoutAsking();  // a SIGTERM while the refusal is shown
+    EXPECT_FALSE(second.OnInitDialog());
+    ResetStore();
+    CSimpleMessage shown;
+    ASSERT_EQ(LoadEventFile(shown).kind, FileOutcome::Loaded);
+    EXPECT_EQ(max_used_item, 1) << "the refused instance overwrote the data file";
 }
 
 TEST_F(NavigatorTest, AboutEntryClosesTheFileMenuAndOpensTheAboutBox)

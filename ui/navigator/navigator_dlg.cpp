@@ -133,7 +133,11 @@ bool CNavigatorDlg::OnInitDialog()
     LoadEvents();
     StartIntake();
     StartTimers();
-    m_pMonitor = nullptr;
+    m_bStarted = true;
+    // A termination signal or session end during start-up (a message box
+    // runs the event loop) is carried out now that there is a store to save.
+    if (m_bQuitRequested)
+        QTimer::singleShot(0, this, &CNavigatorDlg::EndNavigator);
     return true;
 }
 
@@ -141,7 +145,15 @@ int CNavigatorDlg::DoModal()
 {
     if (!OnInitDialog())
         return Accepted;
-    return exec();
+    // Not QDialog::exec(): its loop ends whenever the dialog is hidden, and
+    // the navigator hides while the Monitor is up. Only EndNavigator, after
+    // the final save, ends this one.
+    show();
+    QEventLoop loop;
+    m_pModalLoop = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    m_pModalLoop = nullptr;
+    return result();
 }
 
 void CNavigatorDlg::AddAboutEntry()
@@ -240,13 +252,18 @@ void CNavigatorDlg::BlinkBanner()
 
 void CNavigatorDlg::DrainIntake()
 {
-    m_bDrainScheduled = false;
+    // During a flood a tick finds the rest of the last drain still on its way.
+    if (!m_bDrainScheduled)
+        DrainSlice();
+}
+
+void CNavigatorDlg::DrainSlice()
+{
     // A drain stops after a short budget so the window stays responsive
     // under a flood; what is left is taken on the next turn of the loop.
-    if (DrainQueue() && !m_bDrainScheduled) {
-        m_bDrainScheduled = true;
-        QTimer::singleShot(0, this, &CNavigatorDlg::DrainIntake);
-    }
+    m_bDrainScheduled = DrainQueue();
+    if (m_bDrainScheduled)
+        QTimer::singleShot(0, this, &CNavigatorDlg::DrainSlice);
 }
 
 // ---- The view ------------------------------------------------------------
@@ -467,6 +484,12 @@ void CNavigatorDlg::ExitWithoutAsking()
         if (modal == this || !modal->close())
             break;
     }
+    // Before start-up has loaded the store, a save would overwrite the data
+    // file with an empty store; a refused second instance must never save.
+    if (!m_bStarted) {
+        m_bQuitRequested = true;
+        return;
+    }
     EndNavigator();
 }
 
@@ -492,4 +515,6 @@ void CNavigatorDlg::EndNavigator()
     DeleteMonitor();
     m_pBitmaps[0] = m_pBitmaps[1] = QPixmap();
     done(Accepted);
+    if (m_pModalLoop)
+        m_pModalLoop->quit();
 }

@@ -15,6 +15,7 @@
 #include "simple_message.h"
 
 class CMonitorDlg;
+class QEventLoop;
 class QAction;
 class QLineEdit;
 class QSessionManager;
@@ -100,6 +101,7 @@ private:
     void Navigate(int slot);
     void BlinkBanner();
     void DrainIntake();
+    void DrainSlice();
     void RefillMonitor();
     void DeleteMonitor();
     void OnSysCommand(int id);
@@ -113,5 +115,8 @@ private:
     int m_nTimer1 = 0, m_nTimer2 = 0, m_nTimer3 = 0;
     bool m_bIntakeStarted = false;
     bool m_bEnded = false;
+    bool m_bStarted = false;        // start-up has loaded the store and started intake
+    bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
+    QEventLoop* m_pModalLoop = nullptr;
     bool m_bDrainScheduled = false;
 };

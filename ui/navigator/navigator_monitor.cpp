@@ -22,6 +22,9 @@ void CNavigatorDlg::RefillMonitor()
 
 void CNavigatorDlg::DeleteMonitor()
 {
-    delete m_pMonitor;
+    // Later, not now: a session end can arrive while one of the Monitor's
+    // own dialogs runs its loop inside a Monitor member function.
+    if (m_pMonitor)
+        m_pMonitor->deleteLater();
     m_pMonitor = nullptr;
 }
