@@ -111,14 +111,17 @@ bool AddMessage(std::string_view text)
     return true;
 }
 
-void SortPositions()
+namespace {
+
+// Orders positions 0..top of g_Pos by ttime, stably.
+void SortPositionsUpTo(int top)
 {
     Lock lock(g_StoreMutex);
-    if (max_used_item < 1)
+    if (top < 1)
         return;
     auto byTime = [](int a, int b) { return g_Array[a].ttime < g_Array[b].ttime; };
     const auto first = g_Pos.begin();
-    const auto last = first + max_used_item + 1;
+    const auto last = first + top + 1;
     // New records are appended at the top, so most of the list is usually in
     // order already: sort only the tail that is not, then merge it in.
     const auto sortedEnd = std::is_sorted_until(first, last, byTime);
@@ -127,6 +130,10 @@ void SortPositions()
     std::stable_sort(sortedEnd, last, byTime);
     std::inplace_merge(first, sortedEnd, last, byTime);
 }
+
+}  // namespace
+
+void SortPositions() { SortPositionsUpTo(max_used_item); }
 
 void SetMaxMessages(int n, const std::function<void()>& showCurrent)
 {
@@ -146,7 +153,9 @@ void SetMaxMessages(int n, const std::function<void()>& showCurrent)
     for (int p = 0; p < n; ++p)
         g_Pos[p] = p;
     g_PosList.resize(n, 0);
-    SortPositions();
+    // Records not yet handed over stay unsorted at the top, where the
+    // duplicate search of AddMessage expects them; the hand-over sorts them.
+    SortPositionsUpTo(max_used_item - new_arrived);
 }
 
 void MarkAllRead()

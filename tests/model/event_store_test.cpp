@@ -186,6 +186,22 @@ TEST_F(EventStore, GrowingAndUnchangedCapacity)
     EXPECT_EQ(g_Pos[999], 999);
 }
 
+TEST_F(EventStore, DuplicateIsFoundAfterACapacityChangeBeforeTheHandOver)
+{
+    // Stored and sorted long ago, but newer than what arrived since.
+    AddMessage(Transponder(9000, 7, 5));
+    SortPositions();
+    new_arrived = 0;
+    AddMessage(Event(100));
+    AddMessage(Event(200));
+    SetMaxMessages(1000);
+    EXPECT_FALSE(AddMessage(Transponder(9000, 7, 5)));
+    // The hand-over still puts everything in time order.
+    CSimpleMessage shown;
+    HandOverArrivals(shown, {});
+    EXPECT_EQ(TimesInPositionOrder(), (std::vector<int>{100, 200, 9000}));
+}
+
 TEST_F(EventStore, MarkAllReadTouchesOnlyStoredRecords)
 {
     Fill(3);
