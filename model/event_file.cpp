@@ -86,20 +86,24 @@ FileOutcome LoadEventFile(CSimpleMessage& shown, const std::string& directory)
     if (directory.empty())
         return NoDirectory();
     const std::string path = EventFilePath(directory);
+    // A file that cannot be read whole is set aside, so that the next save
+    // does not replace the only copy of what it holds.
+    const auto setAside = [&path] { MoveReplacing(path, path + std::string(kDamagedSuffix)); };
     std::string bytes;
     switch (ReadWholeFile(path, &bytes)) {
     case ReadResult::Missing: return {FileOutcome::NoFile, {}};
-    case ReadResult::Failed: return {FileOutcome::OpenFailed, {}};
+    case ReadResult::Failed: setAside(); return {FileOutcome::OpenFailed, {}};
     case ReadResult::Read: break;
     }
     FileOutcome outcome;
     try {
         outcome = LoadEventBytes(bytes, shown);
     } catch (const std::bad_alloc&) {
+        setAside();
         return {FileOutcome::OpenFailed, {}};  // the store is left as it was
     }
     if (outcome.kind == FileOutcome::Damaged)
-        MoveReplacing(path, path + std::string(kDamagedSuffix));
+        setAside();
     return outcome;
 }
 

@@ -262,6 +262,17 @@ TEST_F(EventFile, TruncationAnywhereInTheFirstRecordsKeepsTheWholeOnes)
     }
 }
 
+TEST_F(EventFile, UnreadableFileIsSetAsideBeforeTheNextSave)
+{
+    // A folder where the file should be: it opens but cannot be read.
+    fs::create_directories(DataFile());
+    WriteFile(DataFile() + "/inside", "kept");
+    EXPECT_EQ(LoadEventFile(m_shown, m_folder.Path()).kind, FileOutcome::OpenFailed);
+    EXPECT_EQ(max_used_item, -1);
+    EXPECT_EQ(ReadFile(DataFile() + ".damaged/inside"), "kept");
+    EXPECT_EQ(SaveEventFile(m_folder.Path()).kind, FileOutcome::Saved);
+}
+
 TEST_F(EventFile, DamagedFileIsSetAsideOnce)
 {
     WriteFile(m_folder / "zqtvane.dat.damaged", "an older one");
