@@ -18,6 +18,7 @@
 #include "intake_queue.h"
 #include "options_dlg.h"
 #include "pipe_server.h"
+#include "qt_text.h"
 #include "settings.h"
 #include "shell_seams.h"
 #include "string_table.h"
@@ -32,8 +33,6 @@ constexpr QSize kTemplateSize{320, 239};
 constexpr int kFontPointSize = 10;
 constexpr int kAboutCommand = 16;
 
-QString Text(const std::string& bytes) { return QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size())); }
-std::string Bytes(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 std::string TimeDate(const CSimpleMessage& m) { return m.time + " " + m.date; }
 
@@ -164,7 +163,7 @@ void CNavigatorDlg::AddAboutEntry()
     if (text.empty())
         return;
     m_ui->menuFile->addSeparator();
-    QAction* about = m_ui->menuFile->addAction(Text(std::string(text)));
+    QAction* about = m_ui->menuFile->addAction(ToQString(std::string(text)));
     about->setProperty("commandId", kAboutCommand);
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(kAboutCommand); });
 }
@@ -273,14 +272,14 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     Ui::CNavigatorDlg& ui = *m_ui;
     if (saveAndValidate) {
         m_nCurrent = ui.edtCurrent->text().toInt();
-        m_strTimeDate = Bytes(ui.edtTimeDate->text());
-        m_strGroupId = Bytes(ui.edtGroupId->text());
-        m_strLocking = Bytes(ui.edtLocking->text());
-        m_strMemberId = Bytes(ui.edtMemberId->text());
-        m_strName = Bytes(ui.edtName->text());
-        m_strMessage = Bytes(ui.edtMessage->text());
+        m_strTimeDate = ToLocal8Bit(ui.edtTimeDate->text());
+        m_strGroupId = ToLocal8Bit(ui.edtGroupId->text());
+        m_strLocking = ToLocal8Bit(ui.edtLocking->text());
+        m_strMemberId = ToLocal8Bit(ui.edtMemberId->text());
+        m_strName = ToLocal8Bit(ui.edtName->text());
+        m_strMessage = ToLocal8Bit(ui.edtMessage->text());
         m_bRead = ui.chkRead->isChecked() ? 1 : 0;
-        m_strLockingSystem = Bytes(ui.edtLockingSystem->text());
+        m_strLockingSystem = ToLocal8Bit(ui.edtLockingSystem->text());
         m_nTotal = ui.edtTotal->text().toInt();
         return;
     }
@@ -289,14 +288,14 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     for (QLineEdit* edit : m_textEdits)
         quiet.push_back(std::make_unique<QSignalBlocker>(edit));
     ui.edtCurrent->setText(QString::number(m_nCurrent));
-    ui.edtTimeDate->setText(Text(m_strTimeDate));
-    ui.edtGroupId->setText(Text(m_strGroupId));
-    ui.edtLocking->setText(Text(m_strLocking));
-    ui.edtMemberId->setText(Text(m_strMemberId));
-    ui.edtName->setText(Text(m_strName));
-    ui.edtMessage->setText(Text(m_strMessage));
+    ui.edtTimeDate->setText(ToQString(m_strTimeDate));
+    ui.edtGroupId->setText(ToQString(m_strGroupId));
+    ui.edtLocking->setText(ToQString(m_strLocking));
+    ui.edtMemberId->setText(ToQString(m_strMemberId));
+    ui.edtName->setText(ToQString(m_strName));
+    ui.edtMessage->setText(ToQString(m_strMessage));
     ui.chkRead->setChecked(m_bRead != 0);
-    ui.edtLockingSystem->setText(Text(m_strLockingSystem));
+    ui.edtLockingSystem->setText(ToQString(m_strLockingSystem));
     ui.edtTotal->setText(QString::number(m_nTotal));
 }
 
