@@ -39,8 +39,7 @@ test-windows:
 	@scripts/install-deps windows
 	@$(call configure,build-win,Release,-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTELLVANE_GUI=OFF -DTELLVANE_BENCH=OFF)
 	cmake --build build-win -j $(JOBS)
-	scripts/wine-prefix build-win/wineprefix
-	ctest --test-dir build-win --output-on-failure -j $(JOBS) --timeout 300
+	scripts/wine-tests build-win --output-on-failure -j $(JOBS) --timeout 300
 
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60

@@ -15,7 +15,7 @@ function(tellvane_optional_include file)
 endfunction()
 
 # Under Wine every test runs in the build folder's own prefix, quietly and
-# without the Mono and Gecko installers; the prefix is made by scripts/wine-prefix.
+# without the Mono and Gecko installers; the prefix is made by scripts/wine-tests.
 set(TELLVANE_TEST_ENV "TZ=UTC")
 if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
   set(TELLVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)

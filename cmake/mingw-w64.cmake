@@ -19,8 +19,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # mingw DLL and run in a bare Wine prefix.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Debian installs wine64 outside PATH.
+# Debian installs wine64 outside PATH. Tests start through scripts/wine-run,
+# which gives a program a second start when Wine itself fails under it.
 find_program(TELLVANE_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(TELLVANE_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${TELLVANE_WINE64})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${TELLVANE_WINE64})
 endif()
