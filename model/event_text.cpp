@@ -5,19 +5,29 @@
 
 #include "simple_message.h"
 
-void NextToken(std::string& token, std::string& rest)
+namespace {
+
+// The token rule on a view, so the parser walks its text without moving it.
+void CutToken(std::string& token, std::string_view& rest)
 {
     if (rest.empty())
         return;
     const size_t comma = rest.find(',');
-    token.assign(rest, 0, comma);  // npos: the whole rest
+    const std::string_view field = rest.substr(0, comma);  // npos: the whole rest
+    rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
+    token.assign(field);
     std::replace(token.begin(), token.end(), '"', ' ');
-    if (comma == std::string::npos)
-        rest.clear();
-    else
-        rest.erase(0, comma + 1);
-    if (!token.empty() && token.front() == ' ')
+    if (!token.empty() && token.front() == ' ')  // after the quotes: '"x' gives "x"
         token.erase(0, 1);
+}
+
+}  // namespace
+
+void NextToken(std::string& token, std::string& rest)
+{
+    std::string_view view(rest);
+    CutToken(token, view);
+    rest.erase(0, rest.size() - view.size());
 }
 
 namespace {
@@ -28,15 +38,15 @@ class FieldReader {
 public:
     explicit FieldReader(std::string_view text) : m_rest(text) {}
 
-    void Text(std::string& field) { NextToken(field, m_rest); }
+    void Text(std::string& field) { CutToken(field, m_rest); }
     void Number(int32_t& field)
     {
-        NextToken(m_scratch, m_rest);
+        CutToken(m_scratch, m_rest);
         field = AtoiSaturating(m_scratch);
     }
 
 private:
-    std::string m_rest;
+    std::string_view m_rest;
     std::string m_scratch;
 };
 
