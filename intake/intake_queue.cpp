@@ -23,6 +23,16 @@ constexpr std::size_t kDrainBatch = 64;
 std::atomic<std::size_t> s_nOccupied{0};
 std::atomic<bool> s_bClosed{false};  // set by the exit drain
 
+// Texts answered but not yet moved into g_InQueue, newest first. Connection
+// threads push here without taking a lock: under a flood on few cores, a
+// thread preempted while it held the queue mutex would stall every other
+// connection. Whoever holds g_InQueueMutex moves them on (CollectArrivals).
+struct CArrival {
+    std::string m_strText;
+    CArrival* m_pNext;
+};
+std::atomic<CArrival*> s_pArrivals{nullptr};
+
 // Whether this connection thread holds a reservation for its next text.
 thread_local bool t_bReserved = false;
 
@@ -57,11 +67,40 @@ bool KeepUnlessClosed()
     return false;
 }
 
+void PushArrival(std::string text)
+{
+    auto* arrival = new CArrival{std::move(text), s_pArrivals.load()};
+    while (!s_pArrivals.compare_exchange_weak(arrival->m_pNext, arrival)) {
+    }
+}
+
+// Appends every arrival to g_InQueue in the order they were pushed, which
+// keeps each connection's texts in the order it received them. The caller
+// holds g_InQueueMutex.
+void CollectArrivals()
+{
+    CArrival* newest = s_pArrivals.exchange(nullptr);
+    CArrival* oldest = nullptr;
+    while (newest != nullptr) {  // reverse the list
+        CArrival* next = newest->m_pNext;
+        newest->m_pNext = oldest;
+        oldest = newest;
+        newest = next;
+    }
+    while (oldest != nullptr) {
+        g_InQueue.push_back(std::move(oldest->m_strText));
+        CArrival* next = oldest->m_pNext;
+        delete oldest;
+        oldest = next;
+    }
+}
+
 // Moves up to kDrainBatch texts from the head into batch.
 void TakeBatch(std::vector<std::string>& batch)
 {
     batch.clear();
     Lock lock(g_InQueueMutex);
+    CollectArrivals();
     while (!g_InQueue.empty() && batch.size() < kDrainBatch) {
         batch.push_back(std::move(g_InQueue.front()));
         g_InQueue.pop_front();
@@ -103,15 +142,13 @@ bool ReserveQueueRoom(const std::atomic<int>& stop)
 
 void QueueText(std::string_view text)
 {
-    std::string copy(text);  // allocated before the lock is taken
     if (t_bReserved)
         t_bReserved = false;
     else
         ++s_nOccupied;
-    Lock lock(g_InQueueMutex);
-    g_InQueue.push_back(std::move(copy));
+    PushArrival(std::string(text));
     if (s_bClosed)
-        s_RoomChanged.notify_all();  // the exit drain waits for answered texts
+        NotifyAll();  // the exit drain waits for answered texts
 }
 
 void WakeQueueWaiters()
@@ -141,7 +178,10 @@ void DrainQueueCompletely(std::chrono::milliseconds inFlightWait)
     {
         Lock lock(g_InQueueMutex);
         s_RoomChanged.notify_all();
-        s_RoomChanged.wait_for(lock, inFlightWait, [] { return s_nOccupied == g_InQueue.size(); });
+        s_RoomChanged.wait_for(lock, inFlightWait, [] {
+            CollectArrivals();
+            return s_nOccupied == g_InQueue.size();
+        });
     }
     std::vector<std::string> batch;
     for (TakeBatch(batch); !batch.empty(); TakeBatch(batch))
@@ -151,6 +191,7 @@ void DrainQueueCompletely(std::chrono::milliseconds inFlightWait)
 void ResetQueue()
 {
     Lock lock(g_InQueueMutex);
+    CollectArrivals();
     g_InQueue.clear();
     s_nOccupied = 0;
     s_bClosed = false;
@@ -161,5 +202,13 @@ void ResetQueue()
 std::size_t QueuedTextCount()
 {
     Lock lock(g_InQueueMutex);
+    CollectArrivals();
     return g_InQueue.size();
+}
+
+std::vector<std::string> QueuedTexts()
+{
+    Lock lock(g_InQueueMutex);
+    CollectArrivals();
+    return {g_InQueue.begin(), g_InQueue.end()};
 }

@@ -2,9 +2,11 @@
 // answered; the GUI thread drains them into the event store.
 //
 // Only the GUI thread touches the store, so the connection threads hand
-// texts over here and never parse. g_InQueueMutex guards the queue, the
-// waiting connection threads, and is held only for one update; it is never
-// held together with the store's mutex.
+// texts over here and never parse. They do so without a lock: a text first
+// lands on a lock-free list of arrivals, which whoever next takes
+// g_InQueueMutex moves to the tail of g_InQueue in arrival order. The mutex
+// guards g_InQueue and the waiting connection threads, and is never held
+// together with the store's mutex.
 #pragma once
 
 #include <atomic>
@@ -14,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Above this many queued texts the connection threads stop answering until
 // the drain has made room, so a flood cannot exhaust memory.
@@ -22,7 +25,7 @@ inline constexpr std::size_t kQueueLimit = 100000;
 // How long one drain may keep the event loop before it yields.
 inline constexpr std::chrono::milliseconds kDrainBudget{20};
 
-extern std::deque<std::string> g_InQueue;  // oldest first
+extern std::deque<std::string> g_InQueue;  // oldest first; see QueuedTexts()
 extern std::mutex g_InQueueMutex;
 
 // Waits until the queue has room for one more text and holds that room for
@@ -57,3 +60,6 @@ void ResetQueue();
 
 // The number of queued texts.
 std::size_t QueuedTextCount();
+
+// A copy of the queued texts, oldest first, arrivals included.
+std::vector<std::string> QueuedTexts();

@@ -89,6 +89,33 @@ TEST_F(IntakeQueue, DrainTakesTextsQueuedWhileItRuns)
         ASSERT_EQ(g_Array[slot].desc, std::to_string(slot));
 }
 
+TEST_F(IntakeQueue, TextsFromManyThreadsAreStoredOnceEachInTheirThreadsOrder)
+{
+    constexpr int kThreads = 8;
+    constexpr int kTexts = 1000;
+    std::atomic<int> producing{kThreads};
+    std::vector<std::thread> producers;
+    for (int t = 0; t < kThreads; ++t) {
+        producers.emplace_back([t, &producing] {
+            for (int i = 0; i < kTexts; ++i)
+                QueueText(Event(1000 + t * kTexts + i, std::to_string(t) + ":" + std::to_string(i)));
+            --producing;
+        });
+    }
+    while (producing > 0 || QueuedTextCount() > 0)
+        DrainQueue();  // races with the producers
+    for (std::thread& producer : producers)
+        producer.join();
+
+    const std::vector<std::string> tags = StoredTags();
+    ASSERT_EQ(tags.size(), static_cast<std::size_t>(kThreads * kTexts));
+    std::vector<int> next(kThreads, 0);
+    for (const std::string& tag : tags) {
+        const int thread = std::stoi(tag);
+        ASSERT_EQ(tag.substr(tag.find(':') + 1), std::to_string(next[thread]++)) << tag;
+    }
+}
+
 TEST_F(IntakeQueue, ReservationWaitsForRoomAndStopReleasesIt)
 {
     for (std::size_t i = 0; i + 1 < kQueueLimit; ++i)

@@ -21,16 +21,10 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
-std::vector<std::string> QueuedTexts()
-{
-    std::lock_guard<std::mutex> lock(g_InQueueMutex);
-    return {g_InQueue.begin(), g_InQueue.end()};
-}
-
 std::string LastQueuedText()
 {
-    std::lock_guard<std::mutex> lock(g_InQueueMutex);
-    return g_InQueue.empty() ? std::string() : g_InQueue.back();
+    const std::vector<std::string> texts = QueuedTexts();
+    return texts.empty() ? std::string() : texts.back();
 }
 
 void ServerTest::SetUp()

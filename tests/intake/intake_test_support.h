@@ -22,7 +22,6 @@ std::string UniqueEndpointName();
 // Polls until done() holds or timeout passes; returns done().
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-std::vector<std::string> QueuedTexts();
 std::string LastQueuedText();
 
 // Threads of this process, where the system can tell; -1 elsewhere.
