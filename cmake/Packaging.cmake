@@ -23,14 +23,24 @@ if(NOT WIN32)
     endforeach()
   endif()
 
-  # Debian wants the copyright and a compressed changelog in the doc folder.
+  # Debian wants the changelog and the manual pages compressed, reproducibly.
+  function(tellvane_gzip source output)
+    add_custom_command(OUTPUT ${output} COMMAND gzip -9nc ${source} > ${output} DEPENDS ${source})
+  endfunction()
+
   set(deb ${CMAKE_CURRENT_SOURCE_DIR}/res/deb)
   set(changelog_gz ${CMAKE_BINARY_DIR}/changelog.gz)
-  add_custom_command(OUTPUT ${changelog_gz}
-    COMMAND gzip -9nc ${deb}/changelog > ${changelog_gz}
-    DEPENDS ${deb}/changelog)
-  add_custom_target(deb_changelog ALL DEPENDS ${changelog_gz})
+  tellvane_gzip(${deb}/changelog ${changelog_gz})
   install(FILES ${deb}/copyright ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tellvane)
+
+  set(manuals)
+  foreach(page tellvane.1 tellvane-send.1)
+    tellvane_gzip(${CMAKE_CURRENT_SOURCE_DIR}/res/man/${page} ${CMAKE_BINARY_DIR}/man/${page}.gz)
+    list(APPEND manuals ${CMAKE_BINARY_DIR}/man/${page}.gz)
+  endforeach()
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
+  install(FILES ${manuals} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  add_custom_target(deb_compressed_docs ALL DEPENDS ${changelog_gz} ${manuals})
 endif()
 
 set(CPACK_PACKAGE_NAME tellvane)
