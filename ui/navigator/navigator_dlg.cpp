@@ -329,8 +329,10 @@ void CNavigatorDlg::HandOver()
         showNormal();
         move(g_WndPlacement.topLeft());
         resize(g_WndPlacement.size());
-        raise();
-        activateWindow();
+        if (!IsHeadless()) {  // there is no window stack to raise
+            raise();
+            activateWindow();
+        }
     }
 }
 

@@ -19,13 +19,18 @@ QMessageBox::StandardButton AnswerHeadless(const QString& text, QMessageBox::Sta
 
 QMessageBox::StandardButton RealMessageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)
 {
-    if (QGuiApplication::platformName() == "offscreen")
+    if (IsHeadless())
         return AnswerHeadless(text, buttons);
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 }  // namespace
+
+bool IsHeadless()
+{
+    return QGuiApplication::platformName() == "offscreen";
+}
 
 MessageBoxFn g_MessageBox = RealMessageBox;
 std::function<void()> g_Beep = PlayBeep;

@@ -29,5 +29,8 @@ extern CTimerPeriods g_TimerPeriods;
 QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text,
                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
+// Whether the program runs without a screen (the offscreen platform).
+bool IsHeadless();
+
 // Puts the seams back to the real message box, beep and periods.
 void ResetShellSeams();
