@@ -21,17 +21,6 @@ void CutToken(std::string& token, std::string_view& rest)
         token.erase(0, 1);
 }
 
-}  // namespace
-
-void NextToken(std::string& token, std::string& rest)
-{
-    std::string_view view(rest);
-    CutToken(token, view);
-    rest.erase(0, rest.size() - view.size());
-}
-
-namespace {
-
 // Reads fields in order. Numbers go through one scratch token, so a text that
 // ends early repeats its last numeric token into every remaining number.
 class FieldReader {
@@ -51,6 +40,13 @@ private:
 };
 
 }  // namespace
+
+void NextToken(std::string& token, std::string& rest)
+{
+    std::string_view view(rest);
+    CutToken(token, view);
+    rest.erase(0, rest.size() - view.size());
+}
 
 void CSimpleMessage::Parse(std::string_view text)
 {
