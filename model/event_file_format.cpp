@@ -77,6 +77,7 @@ void InstallStoreImage(CStoreImage&& image, CSimpleMessage& shown)
     g_Array.swap(slots);
     g_Pos.swap(positions);
     g_PosList.swap(rows);
+    ReindexStore();
     max_messages = capacity;
     max_used_item = cur_item = maxUsed;
     SortPositions();
