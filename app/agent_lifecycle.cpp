@@ -1,7 +1,6 @@
 #include "agent_lifecycle.h"
 
-#include <QCoreApplication>
-#include <QEvent>
+#include <QTimerEvent>
 #include <QTimer>
 
 #include "diagnostic_file.h"
@@ -14,14 +13,9 @@
 
 namespace {
 
-// The connection-ended notice a connection thread posts to the GUI thread.
-constexpr QEvent::Type kConnectionEndedEvent = static_cast<QEvent::Type>(QEvent::User + 6);
-
-class CConnectionEnded : public QEvent {
-public:
-    explicit CConnectionEnded(ConnectionId id) : QEvent(kConnectionEndedEvent), m_Id(id) {}
-    ConnectionId m_Id;
-};
+// How often the threads of connections that ended after the last client are
+// joined; the listener joins the others as new clients arrive.
+constexpr int kReapPeriodMs = 1000;
 
 }  // namespace
 
@@ -59,28 +53,29 @@ bool CAgentLifecycle::Start()
 
 void CAgentLifecycle::StartIntake()
 {
-    CPipeServerConfig config;
-    // Runs on a connection thread: hand the id to the GUI thread to join.
-    config.m_onConnectionEnded = [this](ConnectionId id) {
-        QCoreApplication::postEvent(this, new CConnectionEnded(id));
-    };
-    m_bIntakeStarted = StartPipeServer(std::move(config));
+    // No end notices: one per connection would wake the GUI thread for
+    // every event sent on a connection of its own.
+    m_bIntakeStarted = StartPipeServer();
+    if (m_bIntakeStarted)
+        m_nReapTimer = startTimer(kReapPeriodMs);
 }
 
 void CAgentLifecycle::StopIntake()
 {
+    if (m_nReapTimer)
+        killTimer(m_nReapTimer);
+    m_nReapTimer = 0;
     if (m_bIntakeStarted)
         StopPipeServer();
     m_bIntakeStarted = false;
 }
 
-bool CAgentLifecycle::event(QEvent* e)
+void CAgentLifecycle::timerEvent(QTimerEvent* e)
 {
-    if (e->type() == kConnectionEndedEvent) {
-        JoinConnectionThread(static_cast<CConnectionEnded*>(e)->m_Id);
-        return true;
-    }
-    return QObject::event(e);
+    if (e->timerId() == m_nReapTimer)
+        ReapEndedConnections();
+    else
+        QObject::timerEvent(e);
 }
 
 void CAgentLifecycle::ExitUnattended()

@@ -60,7 +60,7 @@ public:
     bool HasEnded() const { return m_bEnded; }
 
 protected:
-    bool event(QEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
 
 private:
     void StartIntake();
@@ -69,6 +69,7 @@ private:
     CAgentWindow& m_Window;
     std::unique_ptr<CInstanceLock> m_InstanceMutex;
     bool m_bIntakeStarted = false;
+    int m_nReapTimer = 0;
     bool m_bStarted = false;        // start-up has loaded the store and started intake
     bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
     bool m_bEnded = false;

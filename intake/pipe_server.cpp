@@ -45,6 +45,8 @@ struct CServerState {
     std::mutex m_registryMutex;
     std::map<ConnectionId, CConnection> m_connections;
     ConnectionId m_nNextId = 1;
+    // Ended with no receiver for the end notice: joined by the next reap.
+    std::vector<ConnectionId> m_ended;
 };
 
 // Never destroyed: when the program leaves the server running at exit,
@@ -57,6 +59,7 @@ CPipeServerConfig& s_Config = s_State.m_config;
 std::mutex& s_RegistryMutex = s_State.m_registryMutex;
 std::map<ConnectionId, CConnection>& s_Connections = s_State.m_connections;
 ConnectionId& s_nNextId = s_State.m_nNextId;
+std::vector<ConnectionId>& s_Ended = s_State.m_ended;
 
 void Serve(PipeHandle hPipe)
 {
@@ -92,10 +95,12 @@ void CloseOwnPipe(ConnectionId id, PipeHandle hPipe)
     ReleasePipe(hPipe);
 }
 
-void MarkEnded(ConnectionId id)
+void MarkEnded(ConnectionId id, bool reapLater)
 {
     Lock lock(s_RegistryMutex);
     s_Connections[id].m_bEnded = true;
+    if (reapLater)
+        s_Ended.push_back(id);
 }
 
 void InstanceThread(void* param)
@@ -103,7 +108,7 @@ void InstanceThread(void* param)
     const std::unique_ptr<CInstanceBlock> block(static_cast<CInstanceBlock*>(param));
     Serve(block->m_hPipe);
     CloseOwnPipe(block->m_id, block->m_hPipe);
-    MarkEnded(block->m_id);
+    MarkEnded(block->m_id, !block->m_onEnded);
     if (block->m_onEnded)
         block->m_onEnded(block->m_id);
 }
@@ -150,6 +155,13 @@ void Forget(ConnectionId id)
     s_Connections.erase(id);
 }
 
+void Forget(const std::vector<std::pair<ConnectionId, ThreadHandle>>& joined)
+{
+    Lock lock(s_RegistryMutex);
+    for (const auto& entry : joined)
+        s_Connections.erase(entry.first);
+}
+
 void InterruptIfOpen(ConnectionId id)
 {
     Lock lock(s_RegistryMutex);
@@ -162,16 +174,6 @@ void InterruptIfOpen(ConnectionId id)
 void JoinEndedThread(ThreadHandle hThread)
 {
     while (!JoinThreadFor(hThread, kStopPoll)) {
-    }
-}
-
-// Without a receiver for the end notices the listener joins ended threads
-// itself, each time a new client arrives.
-void ReapEndedConnections()
-{
-    for (const auto& [id, hThread] : TakeForJoin([](const CConnection& c) { return c.m_bEnded; })) {
-        JoinEndedThread(hThread);
-        Forget(id);
     }
 }
 
@@ -194,6 +196,8 @@ void PipeLoop(void*)
             break;
         }
         StartConnection(hPipe);
+        // Without a receiver for the end notices the listener joins ended
+        // threads itself; it is awake for the new client anyway.
         if (!s_Config.m_onConnectionEnded)
             ReapEndedConnections();
     }
@@ -234,6 +238,10 @@ void StopPipeServer()
         } while (!JoinThreadFor(hThread, kStopPoll));
         Forget(id);
     }
+    {
+        Lock lock(s_RegistryMutex);
+        s_Ended.clear();
+    }
     s_bRunning = false;
 }
 
@@ -250,6 +258,27 @@ void JoinConnectionThread(ConnectionId id)
     }
     JoinEndedThread(hThread);
     Forget(id);
+}
+
+void ReapEndedConnections()
+{
+    std::vector<std::pair<ConnectionId, ThreadHandle>> taken;
+    {
+        Lock lock(s_RegistryMutex);
+        for (const ConnectionId id : s_Ended) {
+            const auto it = s_Connections.find(id);
+            if (it != s_Connections.end() && !it->second.m_bJoining) {
+                it->second.m_bJoining = true;
+                taken.emplace_back(id, it->second.m_hThread);
+            }
+        }
+        s_Ended.clear();
+    }
+    if (taken.empty())
+        return;
+    for (const auto& entry : taken)
+        JoinEndedThread(entry.second);
+    Forget(taken);
 }
 
 std::size_t ConnectionThreadCount()

@@ -175,3 +175,41 @@ TEST(PipeServerLifetime, StartsOnceAndStopsCleanlyWithoutClients)
     StopPipeServer();
     EXPECT_EQ(ProcessThreadCount(), threadsBefore);
 }
+
+// Without a receiver for end notices nobody is told of each end: the
+// listener joins ended threads when the next client comes, a reap joins the
+// rest.
+TEST(PipeServerReaping, JoinsEndedThreadsAtTheNextClientAndAtAReap)
+{
+    ResetQueue();
+    CPipeServerConfig config;
+    config.m_strName = UniqueEndpointName();
+    ASSERT_TRUE(StartPipeServer(config));
+    std::vector<std::unique_ptr<CSenderConnection>> senders;
+    std::string reply;
+    for (int i = 0; i < 200; ++i) {
+        senders.push_back(std::make_unique<CSenderConnection>());
+        ASSERT_TRUE(WaitUntil([&] { return senders.back()->Connect(config.m_strName); }));
+        ASSERT_TRUE(senders.back()->Send("text") && senders.back()->ReceiveReply(reply));
+    }
+    const int threadsWhileConnected = ProcessThreadCount();
+    senders.clear();
+    if (threadsWhileConnected >= 0) {
+        ASSERT_TRUE(WaitUntil([&] { return ProcessThreadCount() == threadsWhileConnected - 200; }));
+    }
+    EXPECT_EQ(ConnectionThreadCount(), 200u) << "ended, but joined only by the next client or a reap";
+
+    CSenderConnection next;
+    ASSERT_TRUE(next.Connect(config.m_strName));
+    ASSERT_TRUE(next.Send("next") && next.ReceiveReply(reply));
+    EXPECT_TRUE(WaitUntil([] { return ConnectionThreadCount() == 1; }));
+
+    next.Close();
+    ASSERT_TRUE(WaitUntil([] {
+        ReapEndedConnections();
+        return ConnectionThreadCount() == 0;
+    }));
+    StopPipeServer();
+    EXPECT_EQ(QueuedTextCount(), 201u);
+    ResetQueue();
+}
