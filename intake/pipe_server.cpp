@@ -155,13 +155,6 @@ void Forget(ConnectionId id)
     s_Connections.erase(id);
 }
 
-void Forget(const std::vector<std::pair<ConnectionId, ThreadHandle>>& joined)
-{
-    Lock lock(s_RegistryMutex);
-    for (const auto& entry : joined)
-        s_Connections.erase(entry.first);
-}
-
 void InterruptIfOpen(ConnectionId id)
 {
     Lock lock(s_RegistryMutex);
@@ -262,23 +255,19 @@ void JoinConnectionThread(ConnectionId id)
 
 void ReapEndedConnections()
 {
-    std::vector<std::pair<ConnectionId, ThreadHandle>> taken;
-    {
-        Lock lock(s_RegistryMutex);
-        for (const ConnectionId id : s_Ended) {
-            const auto it = s_Connections.find(id);
-            if (it != s_Connections.end() && !it->second.m_bJoining) {
-                it->second.m_bJoining = true;
-                taken.emplace_back(id, it->second.m_hThread);
-            }
-        }
-        s_Ended.clear();
-    }
-    if (taken.empty())
-        return;
-    for (const auto& entry : taken)
-        JoinEndedThread(entry.second);
-    Forget(taken);
+    // A thread that has not quite finished its exit stays for the next reap
+    // rather than blocking the listener, so the try is cheap enough to make
+    // under the lock. Entries someone has taken on to join are left alone.
+    Lock lock(s_RegistryMutex);
+    std::erase_if(s_Ended, [](ConnectionId id) {
+        const auto it = s_Connections.find(id);
+        if (it == s_Connections.end() || it->second.m_bJoining)
+            return true;
+        if (!JoinThreadFor(it->second.m_hThread, std::chrono::milliseconds(0)))
+            return false;  // still on its way out
+        s_Connections.erase(it);
+        return true;
+    });
 }
 
 std::size_t ConnectionThreadCount()
