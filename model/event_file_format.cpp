@@ -77,9 +77,9 @@ void InstallStoreImage(CStoreImage&& image, CSimpleMessage& shown)
     g_Array.swap(slots);
     g_Pos.swap(positions);
     g_PosList.swap(rows);
-    ReindexStore();
     max_messages = capacity;
     max_used_item = cur_item = maxUsed;
+    ReindexStore();
     SortPositions();
     if (cur_item >= 0)
         shown = g_Array[cur_item];

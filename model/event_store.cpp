@@ -1,6 +1,8 @@
 #include "event_store.h"
 
 #include <algorithm>
+#include <new>
+#include <numeric>
 
 #include "event_key_index.h"
 
@@ -20,9 +22,9 @@ namespace {
 
 // The duplicate keys of slots 0..s_nIndexedTop, kept in step by every store
 // operation that changes which records are stored. The loader and test
-// fixtures put records in place directly; after a load (ReindexStore), or
-// when max_used_item has moved behind the index's back, it is rebuilt on
-// its next use.
+// fixtures put records in place directly: a load rebuilds it (ReindexStore),
+// and when max_used_item has moved behind its back it is rebuilt on its
+// next use.
 CEventKeyIndex s_Keys;
 int s_nIndexedTop = -1;
 bool s_bIndexValid = true;
@@ -124,16 +126,15 @@ bool EvictOldest()
             g_Array[i] = g_Array[before];
     }
 
-    int dropped = 0;
-    for (int p = 0; p < n; ++p) {
-        if (g_Pos[p] >= kEvictBatch)
-            g_Pos[p - dropped] = g_Pos[p] - kEvictBatch;
-        else
-            ++dropped;
-        g_PosList[p] = g_PosList[p] >= kEvictBatch ? g_PosList[p] - kEvictBatch : -1;
-    }
-    for (int p = n - kEvictBatch; p < n; ++p)
-        g_Pos[p] = p;
+    // The time order keeps the survivors in their order, the gaps closed;
+    // a Monitor row of an evicted record names no slot any more. Separate
+    // passes, so that the compiler can vectorize the simple ones.
+    const auto first = g_Pos.begin();
+    const auto kept = std::remove_if(first, first + n, [](int slot) { return slot < kEvictBatch; });
+    std::for_each(first, kept, [](int& slot) { slot -= kEvictBatch; });
+    std::iota(first + n - kEvictBatch, first + n, n - kEvictBatch);
+    std::transform(g_PosList.begin(), g_PosList.begin() + n, g_PosList.begin(),
+                   [](int slot) { return slot >= kEvictBatch ? slot - kEvictBatch : -1; });
     max_used_item = n - kEvictBatch - 1;
     return true;
 }
@@ -154,7 +155,15 @@ void ResetStore(int capacity)
     ClearIndex();
 }
 
-void ReindexStore() { s_bIndexValid = false; }
+void ReindexStore()
+{
+    s_bIndexValid = false;
+    try {
+        StoredKeys();
+    } catch (const std::bad_alloc&) {
+        s_Keys.Clear();  // built when next needed
+    }
+}
 
 void ReleaseStoreMemory()
 {
