@@ -1,7 +1,6 @@
 #include "event_store.h"
 
 #include <algorithm>
-#include <new>
 #include <numeric>
 
 #include "event_key_index.h"
@@ -22,9 +21,9 @@ namespace {
 
 // The duplicate keys of slots 0..s_nIndexedTop, kept in step by every store
 // operation that changes which records are stored. The loader and test
-// fixtures put records in place directly: a load rebuilds it (ReindexStore),
-// and when max_used_item has moved behind its back it is rebuilt on its
-// next use.
+// fixtures put records in place directly; after a load (ReindexStore), or
+// when max_used_item has moved behind its back, it is rebuilt on its next
+// use rather than in the load, which stays as fast as it was.
 CEventKeyIndex s_Keys;
 int s_nIndexedTop = -1;
 bool s_bIndexValid = true;
@@ -155,15 +154,7 @@ void ResetStore(int capacity)
     ClearIndex();
 }
 
-void ReindexStore()
-{
-    s_bIndexValid = false;
-    try {
-        StoredKeys();
-    } catch (const std::bad_alloc&) {
-        s_Keys.Clear();  // built when next needed
-    }
-}
+void ReindexStore() { s_bIndexValid = false; }
 
 void ReleaseStoreMemory()
 {

@@ -36,9 +36,8 @@ extern std::recursive_mutex g_StoreMutex;
 // Empties the store and sizes it to capacity default slots (start-up, tests).
 void ResetStore(int capacity = kDefaultCapacity);
 
-// For code that replaced the records and max_used_item wholesale (a load):
-// rebuilds the duplicate test's index of them now, so that the first event
-// does not wait for it (or, without the memory, when next needed).
+// For code that replaced the records wholesale (a load): the duplicate
+// test's index of them is rebuilt when next needed.
 void ReindexStore();
 
 // Gives back all memory the store holds; ResetStore makes it usable again.
