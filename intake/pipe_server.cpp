@@ -25,7 +25,6 @@ constexpr auto kStopPoll = 50ms;
 struct CConnection {
     ThreadHandle m_hThread = 0;
     PipeHandle m_hPipe = kNoPipe;  // kNoPipe once the thread closed it
-    bool m_bEnded = false;         // the thread is past its last use of the pipe
     bool m_bJoining = false;       // someone has taken on the join
 };
 
@@ -83,32 +82,27 @@ void Serve(PipeHandle hPipe)
     }
 }
 
-void CloseOwnPipe(ConnectionId id, PipeHandle hPipe)
+// The thread's last use of the registry, in one visit: once the entry
+// forgets the pipe, a stop no longer interrupts it, so its number cannot be
+// reused under the stop's hands; without an end receiver the thread is left
+// for a reap to join.
+void EndConnection(ConnectionId id, PipeHandle hPipe, bool reapLater)
 {
     EndConversation(hPipe);  // a stop can still interrupt this
     {
-        // Once the entry forgets the pipe, a stop no longer interrupts it,
-        // so its number cannot be reused under the stop's hands.
         Lock lock(s_RegistryMutex);
         s_Connections[id].m_hPipe = kNoPipe;
+        if (reapLater)
+            s_Ended.push_back(id);
     }
     ReleasePipe(hPipe);
-}
-
-void MarkEnded(ConnectionId id, bool reapLater)
-{
-    Lock lock(s_RegistryMutex);
-    s_Connections[id].m_bEnded = true;
-    if (reapLater)
-        s_Ended.push_back(id);
 }
 
 void InstanceThread(void* param)
 {
     const std::unique_ptr<CInstanceBlock> block(static_cast<CInstanceBlock*>(param));
     Serve(block->m_hPipe);
-    CloseOwnPipe(block->m_id, block->m_hPipe);
-    MarkEnded(block->m_id, !block->m_onEnded);
+    EndConnection(block->m_id, block->m_hPipe, !block->m_onEnded);
     if (block->m_onEnded)
         block->m_onEnded(block->m_id);
 }
@@ -131,7 +125,7 @@ void StartConnection(PipeHandle hPipe)
         return;
     }
     block.release();  // InstanceThread owns it now
-    s_Connections[id] = CConnection{hThread, hPipe, false, false};
+    s_Connections[id] = CConnection{hThread, hPipe, false};
 }
 
 // Marks the entries chosen by pick as being joined and returns them.
