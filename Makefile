@@ -6,7 +6,7 @@ comma      := ,
 
 configure = cmake -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(2) $(CMAKE_ARGS) $(3) >/dev/null
 
-.PHONY: deps build run test test-asan test-tsan test-windows fuzz clean
+.PHONY: deps build run test test-asan test-tsan test-windows check-windows-gui fuzz clean
 
 deps:
 	@scripts/install-deps build
@@ -41,6 +41,12 @@ test-windows:
 	cmake --build build-win -j $(JOBS)
 	scripts/wine-tests build-win --output-on-failure -j $(JOBS) --timeout 300
 
+# Every Qt source of the Windows build compiled for Windows, syntax only,
+# against Debian's Qt headers: quick, and needs no Qt for mingw.
+check-windows-gui:
+	@scripts/install-deps build windows
+	JOBS=$(JOBS) scripts/check-windows-gui build-wincheck
+
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
 fuzz: deps
@@ -49,4 +55,4 @@ fuzz: deps
 	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-win
+	rm -rf build build-asan build-tsan build-fuzz build-win build-wincheck

@@ -1,8 +1,6 @@
 // Draws the navigator and the Monitor offscreen, showing a few events, into
 // PNGs for the README: scripts/screenshots runs it.
 
-#include <cstdlib>
-
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -18,7 +16,7 @@ int main(int argc, char** argv)
     // A private home, so the run touches no real settings or data file.
     QTemporaryDir home;
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
-        setenv(name, home.path().toLocal8Bit().constData(), 1);
+        qputenv(name, home.path().toLocal8Bit());
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "navigator.png";
     const QString monitorOut = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "monitor.png";
