@@ -1,0 +1,10 @@
+#include "fresh_profile.h"
+
+#include <QtGlobal>
+
+void UseFreshProfile(const QString& dir)
+{
+    const QByteArray path = dir.toLocal8Bit();
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+        qputenv(name, path);
+}
