@@ -5,7 +5,8 @@
 # for the current user into a folder that user may write, never below
 # Program Files, and asks for no elevation. CMake's own installer template
 # installs for all users whenever the user is an administrator; the template
-# used here is that one with the per-user choices made.
+# used here is that one with the per-user choices made, and with the 64-bit
+# installer stub: the program is 64-bit, and a 64-bit Wine runs no other.
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tellvane)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tellvane)
@@ -18,6 +19,7 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME tellvane.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 
 file(READ ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in template)
+string(REPLACE "  !define VERSION " "  Target amd64-unicode\n  !define VERSION " template "${template}")
 string(REPLACE "RequestExecutionLevel admin" "RequestExecutionLevel user" template "${template}")
 string(REPLACE "SetShellVarContext all" "SetShellVarContext current" template "${template}")
 string(REPLACE [[StrCpy $INSTDIR "$DOCUMENTS\@CPACK_PACKAGE_INSTALL_DIRECTORY@"]]
