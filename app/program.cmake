@@ -8,4 +8,5 @@ target_link_libraries(tellvane_app PUBLIC tellvane_navigator Qt6::Widgets)
 
 add_executable(tellvane main.cpp)
 target_link_libraries(tellvane PRIVATE tellvane_app)
+tellvane_link_qt_plugins(tellvane)
 set_target_properties(tellvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

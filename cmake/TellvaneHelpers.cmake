@@ -55,3 +55,12 @@ function(tellvane_add_gtest name)
   endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()
+
+# A static Qt links only the default platform plugin into a program; the
+# headless runs and the widget tests need the offscreen one as well.
+function(tellvane_link_qt_plugins target)
+  get_target_property(qt_type Qt6::Core TYPE)
+  if(qt_type STREQUAL "STATIC_LIBRARY")
+    qt_import_plugins(${target} INCLUDE Qt6::QOffscreenIntegrationPlugin)
+  endif()
+endfunction()
