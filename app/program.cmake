@@ -1,10 +1,10 @@
 # The tellvane program: the application object, its signals, main().
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
-add_library(tellvane_app STATIC agent_app.cpp agent_app.h quit_signals_${TELLVANE_PLATFORM}.cpp quit_signals.h)
+add_library(tellvane_app STATIC agent_app.cpp agent_app.h)
 set_target_properties(tellvane_app PROPERTIES AUTOMOC ON)
 target_include_directories(tellvane_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tellvane_app PUBLIC tellvane_navigator Qt6::Widgets)
+target_link_libraries(tellvane_app PUBLIC tellvane_navigator tellvane_quit_signals Qt6::Widgets)
 
 add_executable(tellvane main.cpp)
 target_link_libraries(tellvane PRIVATE tellvane_app)

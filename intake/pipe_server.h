@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-inline constexpr std::string_view kEndpointName = "zqevent";
+#include "endpoint_name.h"
 
 // The largest message accepted; a longer one ends the connection unanswered.
 inline constexpr std::size_t kRequestSize = 2028;
@@ -29,7 +29,7 @@ extern std::atomic<int> g_StopPipe;
 using ConnectionId = std::uint64_t;
 
 struct CPipeServerConfig {
-    std::string m_strName{kEndpointName};
+    std::string m_strName = EndpointName();
 
     // Called on a connection thread just before it ends, with the thread's
     // own id. The receiver hands the id to the GUI thread (for example in a

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "endpoint_name.h"
 #include "tellvane_send_client.h"
 
 namespace {
@@ -25,14 +26,14 @@ constexpr const char* kUsage =
     "one connection; without TEXT, each line of standard input is one message\n"
     "(a trailing carriage return is dropped).\n"
     "\n"
-    "  --socket NAME  the endpoint name (default: zqevent)\n"
+    "  --socket NAME  the endpoint name (default: $TELLVANE_ENDPOINT, else zqevent)\n"
     "  --help         show this text\n"
     "\n"
     "Exit status: 0 when every message was answered \"OK\", 1 when one was not,\n"
     "2 when no Tellvane is listening or the command line is wrong.\n";
 
 struct CSendOptions {
-    std::string m_strName = "zqevent";
+    std::string m_strName = EndpointName();
     std::vector<std::string> m_texts;
     bool m_bHelp = false;
 };

@@ -17,7 +17,6 @@
 #include "event_store.h"
 #include "intake_queue.h"
 #include "options_dlg.h"
-#include "pipe_server.h"
 #include "qt_text.h"
 #include "settings.h"
 #include "shell_seams.h"
@@ -47,12 +46,6 @@ bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b)
     return fields(a) == fields(b);
 }
 
-class CConnectionEnded : public QEvent {
-public:
-    explicit CConnectionEnded(ConnectionId id) : QEvent(kConnectionEndedEvent), m_Id(id) {}
-    ConnectionId m_Id;
-};
-
 }  // namespace
 
 // The images live in this static library; nothing else would pull them in.
@@ -65,13 +58,7 @@ CNavigatorDlg::CNavigatorDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_
     CreateControls();
 }
 
-CNavigatorDlg::~CNavigatorDlg()
-{
-    // Connection threads post to this object; none may outlive it.
-    if (m_bIntakeStarted)
-        StopPipeServer();
-    DeleteMonitor();
-}
+CNavigatorDlg::~CNavigatorDlg() { DeleteMonitor(); }
 
 void CNavigatorDlg::CreateControls()
 {
@@ -110,7 +97,11 @@ void CNavigatorDlg::CreateControls()
 bool CNavigatorDlg::OnInitDialog()
 {
     DoDataExchange(false);
-    OpenDiagnosticFile();
+    return m_Lifecycle.Start();
+}
+
+void CNavigatorDlg::PrepareWindow()
+{
     AddAboutEntry();
     setWindowIcon(QIcon(":/icon/128/32.png"));
     m_pBitmaps[0] = QPixmap(":/bitmap/137.png");
@@ -121,31 +112,16 @@ bool CNavigatorDlg::OnInitDialog()
         move(screen->availableGeometry().center() - rect().center());
     // Position of the frame, size of the client: what move() and resize() take.
     g_WndPlacement = QRect(pos(), size());
-
-    m_InstanceMutex = AcquireInstanceLock(1000);
-    if (!m_InstanceMutex) {
-        ShowMessage(this, LoadStringText(IDS_ALREADY_RUNNING));
-        return false;
-    }
-    ReadAllSettings();
-    ResetStore(kDefaultCapacity);
-    LoadEvents();
-    StartIntake();
-    StartTimers();
-    m_bStarted = true;
-    // A termination signal or session end during start-up (a message box
-    // runs the event loop) is carried out now that there is a store to save.
-    if (m_bQuitRequested)
-        QTimer::singleShot(0, this, &CNavigatorDlg::EndNavigator);
-    return true;
 }
+
+void CNavigatorDlg::Report(std::string_view text) { ShowMessage(this, text); }
 
 int CNavigatorDlg::DoModal()
 {
     if (!OnInitDialog())
         return Accepted;
     // Not QDialog::exec(): its loop ends whenever the dialog is hidden, and
-    // the navigator hides while the Monitor is up. Only EndNavigator, after
+    // the navigator hides while the Monitor is up. Only CloseWindow, after
     // the final save, ends this one.
     show();
     QEventLoop loop;
@@ -176,23 +152,6 @@ void CNavigatorDlg::OnSysCommand(int id)
     }
 }
 
-void CNavigatorDlg::LoadEvents()
-{
-    const FileOutcome outcome = LoadEventFile(m_Shown);
-    if (!outcome.message.empty())
-        ShowMessage(this, outcome.message);
-}
-
-void CNavigatorDlg::StartIntake()
-{
-    CPipeServerConfig config;
-    // Runs on a connection thread: hand the id to the GUI thread to join.
-    config.m_onConnectionEnded = [this](ConnectionId id) {
-        QCoreApplication::postEvent(this, new CConnectionEnded(id));
-    };
-    m_bIntakeStarted = StartPipeServer(std::move(config));
-}
-
 void CNavigatorDlg::StartTimers()
 {
     m_nTimer1 = startTimer(g_TimerPeriods.refresh);
@@ -200,16 +159,16 @@ void CNavigatorDlg::StartTimers()
     m_nTimer3 = startTimer(g_TimerPeriods.drain);
 }
 
-// ---- Events and timers ---------------------------------------------------
-
-bool CNavigatorDlg::event(QEvent* e)
+void CNavigatorDlg::StopTimers()
 {
-    if (e->type() == kConnectionEndedEvent) {
-        JoinConnectionThread(static_cast<CConnectionEnded*>(e)->m_Id);
-        return true;
+    for (int* timer : {&m_nTimer1, &m_nTimer2, &m_nTimer3}) {
+        if (*timer)
+            killTimer(*timer);
+        *timer = 0;
     }
-    return QDialog::event(e);
 }
+
+// ---- Events and timers ---------------------------------------------------
 
 void CNavigatorDlg::timerEvent(QTimerEvent* e)
 {
@@ -475,7 +434,7 @@ void CNavigatorDlg::OnExit()
     if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
-    EndNavigator();
+    m_Lifecycle.Exit(ExitPath::kConfirmed);
 }
 
 void CNavigatorDlg::ExitWithoutAsking()
@@ -485,34 +444,13 @@ void CNavigatorDlg::ExitWithoutAsking()
         if (modal == this || !modal->close())
             break;
     }
-    // Before start-up has loaded the store, a save would overwrite the data
-    // file with an empty store; a refused second instance must never save.
-    if (!m_bStarted) {
-        m_bQuitRequested = true;
-        return;
-    }
-    EndNavigator();
+    m_Lifecycle.ExitUnattended();
 }
 
 void CNavigatorDlg::OnCommitData(QSessionManager&) { ExitWithoutAsking(); }
 
-void CNavigatorDlg::EndNavigator()
+void CNavigatorDlg::CloseWindow()
 {
-    if (m_bEnded)
-        return;
-    m_bEnded = true;
-    for (int* timer : {&m_nTimer1, &m_nTimer2, &m_nTimer3}) {
-        if (*timer)
-            killTimer(*timer);
-        *timer = 0;
-    }
-    // Everything a sender was answered "OK" for goes into the final save.
-    g_StopPipe = 1;
-    if (m_bIntakeStarted)
-        StopPipeServer();
-    m_bIntakeStarted = false;
-    DrainQueueCompletely();
-    OnFileSave();
     DeleteMonitor();
     m_pBitmaps[0] = m_pBitmaps[1] = QPixmap();
     done(Accepted);

@@ -11,7 +11,7 @@
 #include <QPixmap>
 #include <QRect>
 
-#include "platform.h"
+#include "agent_lifecycle.h"
 #include "simple_message.h"
 
 class CMonitorDlg;
@@ -29,13 +29,10 @@ extern QRect g_WndPlacement;
 // Which banner image the next blink shows (0 or 1).
 extern int g_Blink;
 
-// The connection-ended notice a connection thread posts to the GUI thread.
-inline constexpr QEvent::Type kConnectionEndedEvent = static_cast<QEvent::Type>(QEvent::User + 6);
-
 // Timer ids, in the order the timer handler tries them.
 enum : int { kTimerRefresh = 1, kTimerSave = 2, kTimerDrain = 3 };
 
-class CNavigatorDlg : public QDialog {
+class CNavigatorDlg : public QDialog, private CAgentWindow {
     Q_OBJECT
 
 public:
@@ -83,16 +80,20 @@ public:
     void reject() override;  // OnCancel
 
 protected:
-    bool event(QEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // What start-up and exit need of the window.
+    void PrepareWindow() override;
+    void Report(std::string_view text) override;
+    CSimpleMessage& ShownRecord() override { return m_Shown; }
+    void StartTimers() override;
+    void StopTimers() override;
+    void CloseWindow() override;
+
     void CreateControls();
     void AddAboutEntry();
-    void LoadEvents();
-    void StartIntake();
-    void StartTimers();
     void OnCommitData(QSessionManager& manager);
     void HandOver();
     void ShowShownRecord();
@@ -106,17 +107,14 @@ private:
     void DeleteMonitor();
     void OnSysCommand(int id);
     int FindShownSlot() const;
-    void EndNavigator();
 
     std::unique_ptr<Ui::CNavigatorDlg> m_ui;
+    // Declared after the controls it reaches through CAgentWindow, so that
+    // it, and the intake it runs, end first.
+    CAgentLifecycle m_Lifecycle{*this};
     QList<QLineEdit*> m_textEdits;
     QPixmap m_pBitmaps[2];
-    std::unique_ptr<CInstanceLock> m_InstanceMutex;
     int m_nTimer1 = 0, m_nTimer2 = 0, m_nTimer3 = 0;
-    bool m_bIntakeStarted = false;
-    bool m_bEnded = false;
-    bool m_bStarted = false;        // start-up has loaded the store and started intake
-    bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
     QEventLoop* m_pModalLoop = nullptr;
     bool m_bDrainScheduled = false;
 };

@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-#include "platform.h"
+#include "beep.h"
 
 namespace {
 

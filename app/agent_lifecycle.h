@@ -1,0 +1,75 @@
+// Start-up and exit of the agent. The order of the steps lives here, apart
+// from the window: everything between the process starting and the first
+// event being taken in, and everything between the decision to leave and
+// the end. The window supplies what only it can do through CAgentWindow.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include <QObject>
+
+#include "instance_lock.h"
+#include "simple_message.h"
+
+// What start-up and exit need of the main window.
+class CAgentWindow {
+public:
+    virtual ~CAgentWindow() = default;
+
+    // The window's own start-up steps: the About entry, the icon, the banner
+    // images, the start-up placement.
+    virtual void PrepareWindow() = 0;
+    // A message the user must see; on the unattended exit path it must not
+    // wait for anyone.
+    virtual void Report(std::string_view text) = 0;
+    // The record the window shows; loading the data file sets it.
+    virtual CSimpleMessage& ShownRecord() = 0;
+    virtual void StartTimers() = 0;
+    virtual void StopTimers() = 0;
+    // Frees what the window owns (Monitor, banner images) and ends its loop.
+    virtual void CloseWindow() = 0;
+};
+
+// How the program is being left.
+enum class ExitPath {
+    kConfirmed,   // the user answered the exit question with Yes
+    kUnattended,  // a termination signal or the end of the session: nobody waits at the screen
+};
+
+class CAgentLifecycle : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CAgentLifecycle(CAgentWindow& window, QObject* parent = nullptr);
+    ~CAgentLifecycle() override;
+
+    // The start-up sequence. False when start-up was refused (another
+    // instance runs): then nothing is read, loaded or started.
+    bool Start();
+
+    // Stops intake, stores what was answered, saves and closes the window.
+    // Runs once; later calls do nothing.
+    void Exit(ExitPath path);
+
+    // A signal or the session's end. Before start-up has loaded the store a
+    // save would overwrite the data file with an empty store, so the exit
+    // then waits until start-up is done; a refused start never saves.
+    void ExitUnattended();
+
+    bool HasEnded() const { return m_bEnded; }
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    void StartIntake();
+    void StopIntake();
+
+    CAgentWindow& m_Window;
+    std::unique_ptr<CInstanceLock> m_InstanceMutex;
+    bool m_bIntakeStarted = false;
+    bool m_bStarted = false;        // start-up has loaded the store and started intake
+    bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
+    bool m_bEnded = false;
+};
