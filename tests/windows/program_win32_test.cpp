@@ -18,6 +18,8 @@
 
 namespace {
 
+// A pipe of the test's own, never the one the lock software writes to.
+const char kEndpoint[] = "tellvane-e2e";
 const char kWorkedExample[] = "8,3,1299506709,Anna,Door opened,Site 1,Door 12,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,235";
 
 class CInstalledCopy {
@@ -30,11 +32,11 @@ public:
     // headless: the offscreen platform, where a message box goes to stderr.
     void Start(bool headless = false)
     {
-        if (headless) {
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TELLVANE_ENDPOINT", kEndpoint);
+        if (headless)
             env.insert("QT_QPA_PLATFORM", "offscreen");
-            m_Process.setProcessEnvironment(env);
-        }
+        m_Process.setProcessEnvironment(env);
         m_Process.start(Exe(), {});
         m_Process.waitForStarted();
     }
@@ -44,7 +46,7 @@ public:
         waited.start();
         while (waited.elapsed() < 30000 && m_Process.state() == QProcess::Running) {
             CSenderConnection probe;
-            if (probe.Connect("zqevent"))
+            if (probe.Connect(kEndpoint))
                 return true;
             QThread::msleep(50);
         }
@@ -75,7 +77,7 @@ std::string Send(const std::string& text)
 {
     CSenderConnection connection;
     std::string reply;
-    if (!connection.Connect("zqevent") || !connection.Send(text) || !connection.ReceiveReply(reply))
+    if (!connection.Connect(kEndpoint) || !connection.Send(text) || !connection.ReceiveReply(reply))
         return "(no reply)";
     return reply;
 }
