@@ -2,6 +2,9 @@
 // own (the data file is written beside the executable), its window on the
 // display, the named pipe, the named mutex and the end of the session.
 
+#include <memory>
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +24,23 @@ namespace {
 // A pipe of the test's own, never the one the lock software writes to.
 const char kEndpoint[] = "tellvane-e2e";
 const char kWorkedExample[] = "8,3,1299506709,Anna,Door opened,Site 1,Door 12,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,235";
+
+// QProcess watches its children through Qt's event dispatcher.
+class CCoreApplication : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "program_win32_tests";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QCoreApplication> m_app;
+};
+[[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new CCoreApplication);
 
 class CInstalledCopy {
 public:
