@@ -23,6 +23,7 @@ private:
 class CProgramRun {
 public:
     explicit CProgramRun(const CProgramHome& home);
+    explicit CProgramRun(const QProcessEnvironment& environment);
     ~CProgramRun();
 
     // Waits until the event endpoint answers; false after timeoutMs.
