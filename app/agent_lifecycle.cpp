@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include "app_directory.h"
-
 #include "diagnostic_file.h"
 #include "event_file.h"
 #include "event_store.h"
@@ -66,8 +65,8 @@ bool CAgentLifecycle::Start()
 
 // One instance per logon, and one per data file whatever the environment:
 // two processes saving to the same file would each overwrite what the
-// other had acknowledged. The second wait takes what the first left of the
-// second.
+// other had acknowledged. Together they wait no longer than the one second
+// a refusal has always taken.
 bool CAgentLifecycle::AcquireLocks()
 {
     constexpr int kWaitMs = 1000;
