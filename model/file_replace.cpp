@@ -5,8 +5,9 @@ namespace {
 // Far more copies than any folder will hold; it only bounds the search.
 constexpr int kMaxNumberedCopies = 100000;
 
-template <typename Attempt>
-std::string FirstFreeName(const std::string& base, Attempt attempt)
+}  // namespace
+
+std::string FirstFreeName(const std::string& base, const std::function<NameAttempt(const std::string&)>& attempt)
 {
     for (int n = 0; n < kMaxNumberedCopies; ++n) {
         const std::string name = n == 0 ? base : base + "." + std::to_string(n);
@@ -18,8 +19,6 @@ std::string FirstFreeName(const std::string& base, Attempt attempt)
     }
     return {};
 }
-
-}  // namespace
 
 std::string MoveToFreeName(const std::string& from, const std::string& to)
 {

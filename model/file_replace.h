@@ -4,20 +4,23 @@
 // their owner, and names already taken are never written through.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 enum class ReplaceResult { Replaced, OpenFailed, WriteFailed };
 
-// Who may read a file that is written here.
+// Whose file is written, and so who may read it.
 enum class FileAccess {
-    kPrivate,  // the owner alone, whatever the umask: events name people and doors
-    kShared,   // as the umask allows, like any file the user saves
+    kPrivate,  // the program's own: the owner alone may read it, whatever the umask (events name people and doors)
+    kShared,   // one the user chose: as the umask allows, like any file the user saves
 };
 
 // Writes bytes to path + ".tmp", flushes it to the disk and renames it over
-// path. The temporary file is always made new: a stale one is removed, never
-// followed or reused. When the folder refuses a new file but path itself can
+// path. The temporary file is always made new, never followed or reused: a
+// stale one of the program's own is removed first; beside a file the user
+// chose, where that name may be the user's, the next free name (.tmp.1 ...)
+// is taken instead. When the folder refuses a new file but path itself can
 // be written, path is rewritten in place instead. On failure the temporary
 // file is removed and the old file untouched; only a rewrite in place that
 // fails after it reserved the room can leave it short.
@@ -42,3 +45,7 @@ inline constexpr std::string_view kTempSuffix = ".tmp";
 enum class NameAttempt { kTaken, kExists, kFailed };
 NameAttempt MoveIfFree(const std::string& from, const std::string& to);
 NameAttempt WriteIfFree(const std::string& path, std::string_view bytes);
+
+// The first of base, base.1, base.2 ... that attempt takes; empty when an
+// attempt fails.
+std::string FirstFreeName(const std::string& base, const std::function<NameAttempt(const std::string&)>& attempt);

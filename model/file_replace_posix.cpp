@@ -56,6 +56,25 @@ int CreateNew(const std::string& path, FileAccess access)
     return fd;
 }
 
+// The temporary file beside path, under a name nobody had (see the header).
+int CreateTemporary(const std::string& path, FileAccess access, std::string* temp)
+{
+    *temp = path + std::string(kTempSuffix);
+    if (access == FileAccess::kPrivate) {
+        ::unlink(temp->c_str());  // left by a save that was killed, or planted
+        return CreateNew(*temp, access);
+    }
+    int fd = -1;
+    int error = 0;
+    *temp = FirstFreeName(*temp, [&](const std::string& name) {
+        fd = CreateNew(name, access);
+        error = errno;
+        return fd >= 0 ? NameAttempt::kTaken : error == EEXIST ? NameAttempt::kExists : NameAttempt::kFailed;
+    });
+    errno = error;
+    return fd;
+}
+
 bool FolderRefusesNewFiles(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 bool IsRoomError(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
@@ -87,9 +106,8 @@ ReplaceResult RewriteInPlace(const std::string& path, std::string_view bytes, Fi
 
 ReplaceResult ReplaceFileContents(const std::string& path, std::string_view bytes, FileAccess access)
 {
-    const std::string temp = path + std::string(kTempSuffix);
-    ::unlink(temp.c_str());  // left by a save that was killed, or planted
-    const int fd = CreateNew(temp, access);
+    std::string temp;
+    const int fd = CreateTemporary(path, access, &temp);
     if (fd < 0)
         return FolderRefusesNewFiles(errno) ? RewriteInPlace(path, bytes, access) : ReplaceResult::OpenFailed;
     if (!WriteSyncClose(fd, bytes) || ::rename(temp.c_str(), path.c_str()) != 0) {

@@ -35,6 +35,27 @@ HANDLE CreateNew(const std::string& path)
     return CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// The temporary file beside path, under a name nobody had (see the header).
+HANDLE CreateTemporary(const std::string& path, FileAccess access, std::string* temp)
+{
+    *temp = path + std::string(kTempSuffix);
+    if (access == FileAccess::kPrivate) {
+        DeleteFileA(temp->c_str());  // left by a save that was killed
+        return CreateNew(*temp);
+    }
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = 0;
+    *temp = FirstFreeName(*temp, [&](const std::string& name) {
+        file = CreateNew(name);
+        error = GetLastError();
+        return file != INVALID_HANDLE_VALUE ? NameAttempt::kTaken
+               : error == ERROR_FILE_EXISTS  ? NameAttempt::kExists
+                                             : NameAttempt::kFailed;
+    });
+    SetLastError(error);
+    return file;
+}
+
 // A folder that takes no new file but holds a writable target.
 ReplaceResult RewriteInPlace(const std::string& path, std::string_view bytes)
 {
@@ -47,13 +68,12 @@ ReplaceResult RewriteInPlace(const std::string& path, std::string_view bytes)
 
 }  // namespace
 
-// File access is left to the folder's permissions: the data file lives
-// beside the executable, where the installation decided who may read.
-ReplaceResult ReplaceFileContents(const std::string& path, std::string_view bytes, FileAccess)
+// Who may read is left to the folder's permissions: the data file lives
+// beside the executable, where the installation decided it.
+ReplaceResult ReplaceFileContents(const std::string& path, std::string_view bytes, FileAccess access)
 {
-    const std::string temp = path + std::string(kTempSuffix);
-    DeleteFileA(temp.c_str());  // left by a save that was killed
-    const HANDLE file = CreateNew(temp);
+    std::string temp;
+    const HANDLE file = CreateTemporary(path, access, &temp);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_ACCESS_DENIED ? RewriteInPlace(path, bytes) : ReplaceResult::OpenFailed;
     if (!WriteFlushClose(file, bytes) || !MoveFileExA(temp.c_str(), path.c_str(), kMoveFlags)) {
