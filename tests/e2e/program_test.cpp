@@ -118,7 +118,7 @@ TEST(ProgramTest, LockFollowsTheDataFileAndEndsWithItsHolder)
     EXPECT_TRUE(second.Stderr().contains("The program is already executing on this computer!"));
 
     first.Stop(SIGKILL);
-    CProgramRun third(elsewhere);
+    CProgramRun third(home);
     EXPECT_TRUE(third.WaitListening());
     EXPECT_EQ(third.Stop(SIGTERM), 0);
     EXPECT_FALSE(third.Stderr().contains("already executing"));
