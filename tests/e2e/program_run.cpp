@@ -6,7 +6,6 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
-#include "endpoint_name.h"
 #include "tellvane_send_client.h"
 
 namespace {
@@ -36,12 +35,12 @@ QProcessEnvironment CProgramHome::Environment() const
     return env;
 }
 
-CProgramRun::CProgramRun(const CProgramHome& home) : CProgramRun(home.Environment()) {}
+CProgramRun::CProgramRun(const CProgramHome& home) : CProgramRun(home.Environment(), QStringList()) {}
 
-CProgramRun::CProgramRun(const QProcessEnvironment& environment)
+CProgramRun::CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments)
 {
     m_Process.setProcessEnvironment(environment);
-    m_Process.start(TELLVANE_PATH, QStringList());
+    m_Process.start(TELLVANE_PATH, arguments);
     m_Process.waitForStarted();
 }
 
@@ -58,7 +57,7 @@ bool CProgramRun::WaitListening(int timeoutMs)
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired() && m_Process.state() == QProcess::Running) {
         CSenderConnection probe;
-        if (probe.Connect(EndpointName()))
+        if (probe.Connect(m_Process.processEnvironment().value("TELLVANE_ENDPOINT", "zqevent").toStdString()))
             return true;
         QThread::msleep(20);
     }
