@@ -1,6 +1,7 @@
 #include "widget_fixture.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include "event_store.h"
@@ -35,6 +36,8 @@ void WidgetTest::SetUp()
 {
     m_home = std::make_unique<QTemporaryDir>();
     UseFreshProfile(m_home->path());
+    // A Tellvane of the user's may be listening on the real endpoint.
+    qputenv("TELLVANE_ENDPOINT", "tellvane-test-" + QByteArray::number(QCoreApplication::applicationPid()));
     ResetSettings();
     ResetStore();
     g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {

@@ -15,8 +15,10 @@ int main(int argc, char** argv)
 {
     // A private home, so the run touches no real settings or data file.
     QTemporaryDir home;
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
         qputenv(name, home.path().toLocal8Bit());
+    // Nor any running Tellvane's endpoint.
+    qputenv("TELLVANE_ENDPOINT", "tellvane-screenshot-" + QByteArray::number(QCoreApplication::applicationPid()));
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "navigator.png";
     const QString monitorOut = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "monitor.png";
