@@ -7,6 +7,7 @@
 #include "monitor_dlg.h"
 #include "monitor_model.h"
 #include "monitor_seams.h"
+#include "search_proxy.h"
 #include "string_table.h"
 
 namespace {
@@ -32,7 +33,8 @@ void CMonitorDlg::OnSave()
     const QString path = MonitorSeams().choosePath(this);
     if (path.isEmpty())
         return;
-    const std::string bytes = FormatCsv(BuildExportTable(Model().Rows()), kExportFields, ',');
+    // What the list shows: the quick search narrows the export too.
+    const std::string bytes = FormatCsv(BuildExportTable(Model().Rows(), Shown().ShownRows()), kExportFields, ',');
     if (!SaveBytes(path, bytes))
         MonitorSeams().showMessage(this, QString::fromLatin1(kTextCouldNotOpen.data(), kTextCouldNotOpen.size()) +
                                              QDir::toNativeSeparators(path));
