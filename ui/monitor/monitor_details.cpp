@@ -26,6 +26,7 @@ void CMonitorDlg::StepDetails(int delta)
     if (!current.isValid())
         return;
     GoToRow(current.row() + delta);
+    m_ui->m_List->scrollTo(m_ui->m_List->currentIndex());
     ShowCurrentDetails();
 }
 

@@ -191,5 +191,4 @@ void CMonitorDlg::GoToRow(int row)
     if (!index.isValid())
         return;
     m_ui->m_List->setCurrentIndex(index);
-    m_ui->m_List->scrollTo(index);
 }
