@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
@@ -29,34 +28,33 @@ protected:
         WidgetTest::SetUp();
         if (!qobject_cast<CFocusStyle*>(QApplication::style()))
             QApplication::setStyle(new CFocusStyle);  // as the program runs
-        m_navigator = std::make_unique<CNavigatorDlg>();
-    }
-    void TearDown() override
-    {
-        m_navigator.reset();
-        WidgetTest::TearDown();
-    }
-
-    // The windows with edit fields, each as a user meets it.
-    std::vector<std::unique_ptr<QWidget>> Windows()
-    {
-        std::vector<std::unique_ptr<QWidget>> windows;
+        m_windows.push_back(std::make_unique<CNavigatorDlg>());
         auto options = std::make_unique<COptionsDlg>();
         options->m_nMaxMessages = 500;
         options->DoDataExchange(false);
-        windows.push_back(std::move(options));
-        windows.push_back(std::make_unique<CConfigMonitorDlg>());
-        windows.push_back(std::make_unique<CEventDetailsDlg>());
-        auto monitor = std::make_unique<CMonitorDlg>(nullptr);
-        monitor->OnFind();
-        windows.push_back(std::move(monitor));
-        return windows;
+        m_windows.push_back(std::move(options));
+        m_windows.push_back(std::make_unique<CConfigMonitorDlg>());
+        m_windows.push_back(std::make_unique<CEventDetailsDlg>());
+    }
+    void TearDown() override
+    {
+        m_windows.clear();
+        WidgetTest::TearDown();
     }
 
-    std::unique_ptr<CNavigatorDlg> m_navigator;
+    // Last, so that it lists what the test has stored; with its search field open.
+    CMonitorDlg* OpenMonitor()
+    {
+        gToday = 0;
+        auto monitor = std::make_unique<CMonitorDlg>(nullptr);
+        monitor->OnFind();
+        m_windows.push_back(std::move(monitor));
+        return static_cast<CMonitorDlg*>(m_windows.back().get());
+    }
+
+    std::vector<std::unique_ptr<QWidget>> m_windows;
 };
 
-// Every editable text below iface, by the name a screen reader gives it.
 void CollectEdits(QAccessibleInterface* iface, std::vector<QAccessibleInterface*>& edits)
 {
     if (iface->role() == QAccessible::EditableText)
@@ -65,57 +63,9 @@ void CollectEdits(QAccessibleInterface* iface, std::vector<QAccessibleInterface*
         CollectEdits(iface->child(i), edits);
 }
 
-void ExpectEditsNamedByTheirLabels(QWidget* window)
-{
-    std::vector<QAccessibleInterface*> edits;
-    CollectEdits(QAccessible::queryAccessibleInterface(window), edits);
-    EXPECT_EQ(edits.size(), window->findChildren<QLineEdit*>().size()) << window->objectName().toStdString();
-    for (QAccessibleInterface* edit : edits) {
-        const QString name = edit->text(QAccessible::Name);
-        const auto labels = edit->relations(QAccessible::Label);
-        EXPECT_FALSE(name.isEmpty()) << edit->object()->objectName().toStdString();
-        ASSERT_EQ(labels.size(), 1) << edit->object()->objectName().toStdString();
-        QString label = labels.first().first->text(QAccessible::Name);
-        if (label.endsWith(':'))
-            label.chop(1);
-        EXPECT_TRUE(name.contains(label)) << name.toStdString() << " / " << label.toStdString();
-    }
-}
-
-// Tabs once round the window; each control must look different with the
-// focus than without it.
-void ExpectVisibleFocus(QWidget* window)
-{
-    window->show();
-    QApplication::setActiveWindow(window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    QTest::keyClick(window, Qt::Key_Tab);  // the focus now comes from the keyboard
-    QList<QWidget*> seen;
-    while (QWidget* focused = QApplication::focusWidget()) {
-        if (seen.contains(focused))
-            break;
-        seen << focused;
-        const QImage with = focused->grab().toImage();
-        QTest::keyClick(focused, Qt::Key_Tab);
-        if (QApplication::focusWidget() == focused)
-            break;
-        EXPECT_NE(with, focused->grab().toImage()) << window->objectName().toStdString() << " "
-                                                   << focused->objectName().toStdString();
-    }
-    EXPECT_GE(seen.size(), 2) << window->objectName().toStdString();
-    window->hide();
-}
-
 }  // namespace
 
-TEST_F(AccessibilityTest, EveryEditFieldIsNamedByItsLabel)
-{
-    ExpectEditsNamedByTheirLabels(m_navigator.get());
-    for (const auto& window : Windows())
-        ExpectEditsNamedByTheirLabels(window.get());
-}
-
-TEST_F(AccessibilityTest, LevelIconsSpeakTheirTypeText)
+TEST_F(AccessibilityTest, EditFieldsAreNamedByTheirLabelsAndLevelIconsSpeak)
 {
     for (int slot : {0, 1}) {
         g_Array[slot].ttime = 1299456000 + slot;
@@ -123,12 +73,22 @@ TEST_F(AccessibilityTest, LevelIconsSpeakTheirTypeText)
         g_Pos[slot] = slot;
     }
     max_used_item = 1;
-    gToday = 0;
-    CMonitorDlg monitor(nullptr);
-    monitor.show();  // a tree lays its rows out when shown
+    OpenMonitor()->show();  // a tree lays its rows out when shown
+
+    for (const auto& window : m_windows) {
+        std::vector<QAccessibleInterface*> edits;
+        CollectEdits(QAccessible::queryAccessibleInterface(window.get()), edits);
+        EXPECT_EQ(edits.size(), window->findChildren<QLineEdit*>().size()) << window->objectName().toStdString();
+        for (QAccessibleInterface* edit : edits) {
+            const auto labels = edit->relations(QAccessible::Label);
+            ASSERT_EQ(labels.size(), 1) << edit->object()->objectName().toStdString();
+            const QString name = edit->text(QAccessible::Name);
+            const QString label = labels.first().first->text(QAccessible::Name);
+            EXPECT_TRUE(name.contains(label.chopped(label.endsWith(':') ? 1 : 0))) << name.toStdString();
+        }
+    }
     QAccessibleTableInterface* list =
-        QAccessible::queryAccessibleInterface(monitor.findChild<QTreeView*>("m_List"))->tableInterface();
-    ASSERT_NE(list, nullptr);
+        QAccessible::queryAccessibleInterface(m_windows.back()->findChild<QTreeView*>("m_List"))->tableInterface();
     const QStringList expected = {"level 7", "Warning"};
     for (int row = 0; row < 2; ++row) {
         QAccessibleInterface* cell = list->cellAt(row, 0);
@@ -137,25 +97,39 @@ TEST_F(AccessibilityTest, LevelIconsSpeakTheirTypeText)
     }
 }
 
+// Tabs once round each window: every control must look different with the
+// focus than without it.
 TEST_F(AccessibilityTest, EveryControlTabReachesShowsItsFocus)
 {
     ASSERT_TRUE(AddMessage(EventText(1299506701)));
-    gToday = 0;
-    m_navigator->OnTimer(kTimerRefresh);
-    ExpectVisibleFocus(m_navigator.get());
-    for (const auto& window : Windows())
-        ExpectVisibleFocus(window.get());
+    static_cast<CNavigatorDlg*>(m_windows.front().get())->OnTimer(kTimerRefresh);
+    OpenMonitor();
+    for (const auto& window : m_windows) {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_Tab);  // the focus now comes from the keyboard
+        QList<QWidget*> seen;
+        for (QWidget* focused = QApplication::focusWidget(); focused && !seen.contains(focused);
+             focused = QApplication::focusWidget()) {
+            seen << focused;
+            const QImage with = focused->grab().toImage();
+            QTest::keyClick(focused, Qt::Key_Tab);
+            EXPECT_NE(with, focused->grab().toImage()) << focused->objectName().toStdString();
+        }
+        EXPECT_GE(seen.size(), 3) << window->objectName().toStdString();
+        window->hide();
+    }
 }
 
 TEST_F(AccessibilityTest, CtrlSInTheNavigatorIsFileSave)
 {
-    ASSERT_TRUE(m_navigator->OnInitDialog());
+    auto* navigator = static_cast<CNavigatorDlg*>(m_windows.front().get());
+    ASSERT_TRUE(navigator->OnInitDialog());
     ASSERT_TRUE(AddMessage(EventText(1299506701)));
-    m_navigator->show();
-    QApplication::setActiveWindow(m_navigator.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_navigator.get()));
-    const QString file = m_home->path() + "/Tellvane/zqtvane.dat";
-    ASSERT_FALSE(QFile::exists(file));
-    QTest::keyClick(m_navigator.get(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(QFile::exists(file));
+    navigator->show();
+    QApplication::setActiveWindow(navigator);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(navigator));
+    QTest::keyClick(navigator, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(m_home->path() + "/Tellvane/zqtvane.dat"));
 }
