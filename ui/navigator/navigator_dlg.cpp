@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "about_dlg.h"
+#include "alerts.h"
 #include "dialog_units.h"
 #include "event_file.h"
 #include "event_store.h"
@@ -90,6 +91,7 @@ void CNavigatorDlg::CreateControls()
     connect(m_ui->btnAllRead, &QPushButton::clicked, this, &CNavigatorDlg::OnAllRead);
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &CNavigatorDlg::OnCommitData);
+    ConnectAlerts();
 }
 
 // ---- Start-up ------------------------------------------------------------
@@ -188,6 +190,7 @@ void CNavigatorDlg::OnTimer(int id)
     case kTimerRefresh:
         RefreshView();
         BlinkBanner();
+        m_pAlerts->UpdateUnread();
         break;
     case kTimerSave: OnFileSave(); break;
     case kTimerDrain: DrainIntake(); break;
@@ -256,6 +259,7 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     ui.chkRead->setChecked(m_bRead != 0);
     ui.edtLockingSystem->setText(ToQString(m_strLockingSystem));
     ui.edtTotal->setText(QString::number(m_nTotal));
+    ShowLevel();
 }
 
 void CNavigatorDlg::RefreshView()
@@ -282,8 +286,7 @@ void CNavigatorDlg::RefreshView()
 // The new-message reaction, under the store mutex.
 void CNavigatorDlg::HandOver()
 {
-    if (gBeep != 0)
-        g_Beep();
+    m_pAlerts->OnArrivals();
     if (gPop != 0) {
         showNormal();
         move(g_WndPlacement.topLeft());
@@ -339,6 +342,7 @@ void CNavigatorDlg::OnRead()
         return;
     }
     WriteBackReadBox();
+    m_pAlerts->UpdateUnread();
 }
 
 // The box belongs to the record on screen. It is written back at once, not
@@ -353,16 +357,16 @@ void CNavigatorDlg::WriteBackReadBox()
     }
     // Arrivals not yet handed over have moved cur_item (and an eviction may
     // have moved the record itself).
-    const int slot = FindShownSlot();
+    const int slot = FindSlot(m_Shown);
     m_Shown.read = m_bRead;
     if (slot >= 0)
         g_Array[slot].read = m_bRead;
 }
 
-int CNavigatorDlg::FindShownSlot() const
+int CNavigatorDlg::FindSlot(const CSimpleMessage& rec) const
 {
     for (int slot = max_used_item; slot >= 0; --slot) {
-        if (SameEvent(g_Array[slot], m_Shown))
+        if (SameEvent(g_Array[slot], rec))
             return slot;
     }
     return -1;
@@ -373,6 +377,7 @@ void CNavigatorDlg::OnAllRead()
     MarkAllRead();
     m_bRead = 1;
     DoDataExchange(false);
+    m_pAlerts->UpdateUnread();
 }
 
 void CNavigatorDlg::OnFileSave()
@@ -451,6 +456,7 @@ void CNavigatorDlg::OnCommitData(QSessionManager&) { ExitWithoutAsking(); }
 
 void CNavigatorDlg::CloseWindow()
 {
+    m_pAlerts->Stop();
     DeleteMonitor();
     m_pBitmaps[0] = m_pBitmaps[1] = QPixmap();
     done(Accepted);

@@ -14,6 +14,7 @@
 #include "agent_lifecycle.h"
 #include "simple_message.h"
 
+class CAlerts;
 class CMonitorDlg;
 class QEventLoop;
 class QAction;
@@ -63,6 +64,7 @@ public:
     std::string m_strTimeDate, m_strGroupId, m_strLocking, m_strMemberId, m_strName, m_strMessage,
         m_strLockingSystem;
     CMonitorDlg* m_pMonitor = nullptr;
+    CAlerts* m_pAlerts = nullptr;
 
 public slots:
     void OnNext();
@@ -74,6 +76,11 @@ public slots:
     void OnFileSave();
     void OnMonitor();
     void OnOptions();
+    void OnAlerts();
+    // Restores and raises the window (the tray, a notification).
+    void ShowNavigator();
+    // Shows rec, if it is still stored, in the window brought forward.
+    void OnShowEvent(const CSimpleMessage& rec);
 
 public:
     void accept() override;  // OnOK
@@ -90,6 +97,7 @@ private:
     CSimpleMessage& ShownRecord() override { return m_Shown; }
     void StartTimers() override;
     void StopTimers() override;
+    void StartAlerts() override;
     void CloseWindow() override;
 
     void CreateControls();
@@ -106,7 +114,10 @@ private:
     void RefillMonitor();
     void DeleteMonitor();
     void OnSysCommand(int id);
-    int FindShownSlot() const;
+    int FindSlot(const CSimpleMessage& rec) const;
+    void ConnectAlerts();
+    void AddAlertsEntry();
+    void ShowLevel();
 
     std::unique_ptr<Ui::CNavigatorDlg> m_ui;
     // Declared after the controls it reaches through CAgentWindow, so that
