@@ -38,6 +38,8 @@ void WidgetTest::SetUp()
     const QByteArray home = m_home->path().toLocal8Bit();
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
         setenv(name, home.constData(), 1);
+    // No notification reaches the desktop of whoever runs the tests.
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
     ResetSettings();
     ResetStore();
     g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {
