@@ -19,11 +19,13 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
         setenv(name, home.path().toLocal8Bit().constData(), 1);
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");  // nor any desktop's notifications
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "navigator.png";
     const QString monitorOut = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "monitor.png";
 
     g_Beep = [] {};
+    g_PlayTones = [](const CToneSequence&) {};
     g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
     CNavigatorDlg navigator;
     if (!navigator.OnInitDialog())
