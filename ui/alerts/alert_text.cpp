@@ -1,5 +1,7 @@
 #include "alert_text.h"
 
+#include <cstdio>
+
 #include "row_text.h"
 
 namespace {
@@ -29,7 +31,12 @@ CNoticeText NoticeText(const CArrivals& arrivals)
             notice.body += '\n';
         notice.body += line;
     }
-    if (arrivals.count > 1)
-        notice.body += "\nand " + std::to_string(arrivals.count - 1) + " more";
+    if (arrivals.count > 1) {
+        // One format, not pieces of text: the compiler would split " more"
+        // into immediates that read as misspellings in the binary.
+        char more[32];
+        std::snprintf(more, sizeof more, "\nand %d more", arrivals.count - 1);
+        notice.body += more;
+    }
     return notice;
 }
