@@ -1,6 +1,9 @@
 #include "widget_fixture.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <string>
 
 #include <QApplication>
 #include <QTimer>
@@ -40,6 +43,9 @@ void WidgetTest::SetUp()
         setenv(name, home.constData(), 1);
     // No notification reaches the desktop of whoever runs the tests.
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    setenv("XDG_STATE_HOME", (home + "/state").constData(), 1);
+    // A Tellvane of the user's may be listening on the real endpoint.
+    setenv("TELLVANE_ENDPOINT", ("tellvane-test-" + std::to_string(::getpid())).c_str(), 1);
     ResetSettings();
     ResetStore();
     g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {

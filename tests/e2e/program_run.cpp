@@ -2,12 +2,25 @@
 
 #include <signal.h>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
 
 #include "tellvane_send_client.h"
 
-CProgramHome::CProgramHome() = default;
+namespace {
+
+// Every program a test starts, and every tellvane-send, uses an endpoint of
+// this process's own: a Tellvane of the user's may be listening on the real one.
+void UsePrivateEndpoint()
+{
+    if (qEnvironmentVariableIsEmpty("TELLVANE_ENDPOINT"))
+        qputenv("TELLVANE_ENDPOINT", "tellvane-test-" + QByteArray::number(QCoreApplication::applicationPid()));
+}
+
+}  // namespace
+
+CProgramHome::CProgramHome() { UsePrivateEndpoint(); }
 
 QProcessEnvironment CProgramHome::Environment() const
 {
@@ -16,6 +29,7 @@ QProcessEnvironment CProgramHome::Environment() const
     env.insert("XDG_CONFIG_HOME", Path() + "/config");
     env.insert("XDG_DATA_HOME", Path() + "/data");
     env.insert("XDG_RUNTIME_DIR", Path());
+    env.insert("XDG_STATE_HOME", Path() + "/state");
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("TZ", "UTC");
     env.remove("DBUS_SESSION_BUS_ADDRESS");  // no notifications on the desktop of whoever runs the tests

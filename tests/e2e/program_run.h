@@ -23,7 +23,7 @@ private:
 class CProgramRun {
 public:
     explicit CProgramRun(const CProgramHome& home);
-    CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments);
+    explicit CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments = {});
     ~CProgramRun();
 
     // Waits until the program's event endpoint answers; false after timeoutMs.
