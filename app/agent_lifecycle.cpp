@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QTimer>
 
+#include "alert_settings.h"
 #include "app_directory.h"
 #include "diagnostic_file.h"
 #include "event_file.h"
@@ -49,12 +50,14 @@ bool CAgentLifecycle::Start()
         return false;
     }
     ReadAllSettings();
+    ReadAlertSettings();
     ResetStore(kDefaultCapacity);
     const FileOutcome loaded = LoadEventFile(m_Window.ShownRecord());
     if (!loaded.message.empty())
         m_Window.Report(loaded.message);
     StartIntake();
     m_Window.StartTimers();
+    m_Window.StartAlerts();
     m_bStarted = true;
     // A quit that arrived during start-up (a message box runs the event
     // loop) is carried out now that there is a store to save.

@@ -21,6 +21,7 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
         qputenv(name, home.path().toLocal8Bit());
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");  // nor any desktop's notifications
     // Nor any running Tellvane's endpoint.
     qputenv("TELLVANE_ENDPOINT", "tellvane-screenshot-" + QByteArray::number(QCoreApplication::applicationPid()));
     QApplication app(argc, argv);
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
     const QString detailsOut = argc > 4 ? QString::fromLocal8Bit(argv[4]) : "event-details.png";
 
     g_Beep = [] {};
+    g_PlayTones = [](const CToneSequence&) {};
     g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
     CNavigatorDlg navigator;
     if (!navigator.OnInitDialog())
