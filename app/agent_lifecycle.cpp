@@ -1,8 +1,16 @@
 #include "agent_lifecycle.h"
 
-#include <QTimerEvent>
-#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QTimerEvent>
+
+#include "alert_settings.h"
+#include "app_directory.h"
 #include "diagnostic_file.h"
 #include "event_file.h"
 #include "event_store.h"
@@ -31,24 +39,44 @@ bool CAgentLifecycle::Start()
 {
     OpenDiagnosticFile();
     m_Window.PrepareWindow();
-    m_InstanceMutex = AcquireInstanceLock(1000);
-    if (!m_InstanceMutex) {
+    if (!AcquireLocks()) {
+        m_nExitStatus = 1;
         m_Window.Report(LoadStringText(IDS_ALREADY_RUNNING));
         return false;
     }
     ReadAllSettings();
+    ReadAlertSettings();
     ResetStore(kDefaultCapacity);
     const FileOutcome loaded = LoadEventFile(m_Window.ShownRecord());
     if (!loaded.message.empty())
         m_Window.Report(loaded.message);
     StartIntake();
     m_Window.StartTimers();
+    m_Window.StartAlerts();
     m_bStarted = true;
     // A quit that arrived during start-up (a message box runs the event
     // loop) is carried out now that there is a store to save.
     if (m_bQuitRequested)
         QTimer::singleShot(0, this, [this] { Exit(ExitPath::kUnattended); });
     return true;
+}
+
+// One instance per logon, and one per data file whatever the environment:
+// two processes saving to the same file would each overwrite what the
+// other had acknowledged. Together they wait no longer than the one second
+// a refusal has always taken.
+bool CAgentLifecycle::AcquireLocks()
+{
+    constexpr int kWaitMs = 1000;
+    QElapsedTimer waited;
+    waited.start();
+    m_InstanceMutex = AcquireInstanceLock(kWaitMs);
+    if (!m_InstanceMutex)
+        return false;
+    m_DataLock = AcquireDataLock(GetAppDirectory(), std::max(0, kWaitMs - int(waited.elapsed())));
+    if (!m_DataLock)
+        m_InstanceMutex.reset();
+    return m_DataLock != nullptr;
 }
 
 void CAgentLifecycle::StartIntake()
@@ -87,7 +115,7 @@ void CAgentLifecycle::ExitUnattended()
     Exit(ExitPath::kUnattended);
 }
 
-void CAgentLifecycle::Exit(ExitPath)
+void CAgentLifecycle::Exit(ExitPath path)
 {
     if (m_bEnded)
         return;
@@ -97,8 +125,27 @@ void CAgentLifecycle::Exit(ExitPath)
     g_StopPipe = 1;
     StopIntake();
     DrainQueueCompletely();
-    const FileOutcome saved = SaveEventFile();
-    if (!saved.message.empty())
-        m_Window.Report(saved.message);
+    SaveAtExit(path);
     m_Window.CloseWindow();
+}
+
+// A save that fails at exit would lose everything since the last one: the
+// store goes to a rescue copy, and the report names it. Nobody may be at the
+// screen on the unattended path (the session manager waits for the end), so
+// there it goes to standard error instead of a box.
+void CAgentLifecycle::SaveAtExit(ExitPath path)
+{
+    const FileOutcome saved = SaveEventFile();
+    if (saved.kind == FileOutcome::Saved)
+        return;
+    m_nExitStatus = 1;
+    const FileOutcome rescued = RescueEventFile(std::time(nullptr));
+    const std::string text = saved.message + (rescued.message.empty() ? "" : "\n" + rescued.message);
+    if (path == ExitPath::kConfirmed) {
+        m_Window.Report(text);
+        return;
+    }
+    const QByteArray name = QCoreApplication::applicationName().toLocal8Bit();
+    for (const QByteArray& line : QByteArray::fromStdString(text).split('\n'))
+        std::fprintf(stderr, "%s: %s\n", name.constData(), line.constData());
 }

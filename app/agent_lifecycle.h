@@ -27,6 +27,8 @@ public:
     virtual CSimpleMessage& ShownRecord() = 0;
     virtual void StartTimers() = 0;
     virtual void StopTimers() = 0;
+    // The desktop alerts (tray icon, notifications), once the store is loaded.
+    virtual void StartAlerts() {}
     // Frees what the window owns (Monitor, banner images) and ends its loop.
     virtual void CloseWindow() = 0;
 };
@@ -58,19 +60,26 @@ public:
     void ExitUnattended();
 
     bool HasEnded() const { return m_bEnded; }
+    // The process's exit status: 1 after a refused start or a failed save
+    // at exit, 0 otherwise.
+    int ExitStatus() const { return m_nExitStatus; }
 
 protected:
     void timerEvent(QTimerEvent* e) override;
 
 private:
+    bool AcquireLocks();
     void StartIntake();
     void StopIntake();
+    void SaveAtExit(ExitPath path);
 
     CAgentWindow& m_Window;
     std::unique_ptr<CInstanceLock> m_InstanceMutex;
+    std::unique_ptr<CInstanceLock> m_DataLock;
     bool m_bIntakeStarted = false;
     int m_nReapTimer = 0;
     bool m_bStarted = false;        // start-up has loaded the store and started intake
     bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
     bool m_bEnded = false;
+    int m_nExitStatus = 0;
 };

@@ -6,3 +6,4 @@
 #include "diagnostic_file.h"
 #include "instance_lock.h"
 #include "runtime_dir.h"
+#include "tone_player.h"

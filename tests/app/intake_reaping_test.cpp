@@ -1,9 +1,6 @@
 // The agent's intake under one-connection-per-event traffic: a thousand
 // senders that leave at once must not cost the GUI thread a wake-up each,
 // and every connection thread is still joined.
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -51,26 +48,13 @@ int ThreadCount()
     return static_cast<int>(std::distance(tasks, std::filesystem::directory_iterator()));
 }
 
-class IntakeReaping : public WidgetTest {
-protected:
-    void SetUp() override
-    {
-        WidgetTest::SetUp();
-        m_strName = "tvtest-reaping-" + std::to_string(getpid());
-        setenv("TELLVANE_ENDPOINT", m_strName.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        unsetenv("TELLVANE_ENDPOINT");
-        WidgetTest::TearDown();
-    }
-    std::string m_strName;
-};
+using IntakeReaping = WidgetTest;  // its own home and endpoint
 
 }  // namespace
 
 TEST_F(IntakeReaping, AThousandSendersLeavingAtOnceAreJoinedWithoutAWakeUpEach)
 {
+    const std::string name = EndpointName();
     CBareWindow window;
     CAgentLifecycle lifecycle(window);
     ASSERT_TRUE(lifecycle.Start());
@@ -78,7 +62,7 @@ TEST_F(IntakeReaping, AThousandSendersLeavingAtOnceAreJoinedWithoutAWakeUpEach)
     std::string reply;
     for (int i = 0; i < 1000; ++i) {
         senders.push_back(std::make_unique<CSenderConnection>());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return senders.back()->Connect(m_strName); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return senders.back()->Connect(name); }));
         ASSERT_TRUE(senders.back()->Send("8,1,1299506709,a,b") && senders.back()->ReceiveReply(reply));
     }
     const int threadsWhileConnected = ThreadCount();

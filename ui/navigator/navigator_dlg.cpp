@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "about_dlg.h"
+#include "alerts.h"
 #include "dialog_units.h"
 #include "event_file.h"
 #include "event_store.h"
@@ -20,6 +21,7 @@
 #include "qt_text.h"
 #include "settings.h"
 #include "shell_seams.h"
+#include "shown_text.h"
 #include "string_table.h"
 #include "ui_navigator.h"
 
@@ -34,17 +36,6 @@ constexpr int kAboutCommand = 16;
 
 
 std::string TimeDate(const CSimpleMessage& m) { return m.time + " " + m.date; }
-
-bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b)
-{
-    auto fields = [](const CSimpleMessage& m) {
-        return std::tie(m.version, m.type, m.date, m.time, m.name, m.desc, m.sysName, m.lockName, m.gid, m.mid,
-                        m.sid, m.lid, m.tid, m.level, m.extra1, m.trnsName, m.ttime, m.addr, m.extra2,
-                        m.doorMonEvt.doorOpen, m.doorMonEvt.boltPos, m.doorMonEvt.manip, m.doorMonEvt.err,
-                        m.analogInput);
-    };
-    return fields(a) == fields(b);
-}
 
 }  // namespace
 
@@ -90,6 +81,7 @@ void CNavigatorDlg::CreateControls()
     connect(m_ui->btnAllRead, &QPushButton::clicked, this, &CNavigatorDlg::OnAllRead);
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &CNavigatorDlg::OnCommitData);
+    ConnectAlerts();
 }
 
 // ---- Start-up ------------------------------------------------------------
@@ -188,6 +180,7 @@ void CNavigatorDlg::OnTimer(int id)
     case kTimerRefresh:
         RefreshView();
         BlinkBanner();
+        m_pAlerts->UpdateUnread();
         break;
     case kTimerSave: OnFileSave(); break;
     case kTimerDrain: DrainIntake(); break;
@@ -231,14 +224,14 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     Ui::CNavigatorDlg& ui = *m_ui;
     if (saveAndValidate) {
         m_nCurrent = ui.edtCurrent->text().toInt();
-        m_strTimeDate = ToLocal8Bit(ui.edtTimeDate->text());
-        m_strGroupId = ToLocal8Bit(ui.edtGroupId->text());
-        m_strLocking = ToLocal8Bit(ui.edtLocking->text());
-        m_strMemberId = ToLocal8Bit(ui.edtMemberId->text());
-        m_strName = ToLocal8Bit(ui.edtName->text());
-        m_strMessage = ToLocal8Bit(ui.edtMessage->text());
+        m_strTimeDate = ui.edtTimeDate->text().toStdString();
+        m_strGroupId = ui.edtGroupId->text().toStdString();
+        m_strLocking = ui.edtLocking->text().toStdString();
+        m_strMemberId = ui.edtMemberId->text().toStdString();
+        m_strName = ui.edtName->text().toStdString();
+        m_strMessage = ui.edtMessage->text().toStdString();
         m_bRead = ui.chkRead->isChecked() ? 1 : 0;
-        m_strLockingSystem = ToLocal8Bit(ui.edtLockingSystem->text());
+        m_strLockingSystem = ui.edtLockingSystem->text().toStdString();
         m_nTotal = ui.edtTotal->text().toInt();
         return;
     }
@@ -247,15 +240,20 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     for (QLineEdit* edit : m_textEdits)
         quiet.push_back(std::make_unique<QSignalBlocker>(edit));
     ui.edtCurrent->setText(QString::number(m_nCurrent));
-    ui.edtTimeDate->setText(ToQString(m_strTimeDate));
-    ui.edtGroupId->setText(ToQString(m_strGroupId));
-    ui.edtLocking->setText(ToQString(m_strLocking));
-    ui.edtMemberId->setText(ToQString(m_strMemberId));
-    ui.edtName->setText(ToQString(m_strName));
-    ui.edtMessage->setText(ToQString(m_strMessage));
+    ui.edtTimeDate->setText(QString::fromStdString(m_strTimeDate));
+    ui.edtGroupId->setText(QString::fromStdString(m_strGroupId));
+    ui.edtLocking->setText(QString::fromStdString(m_strLocking));
+    ui.edtMemberId->setText(QString::fromStdString(m_strMemberId));
+    ui.edtName->setText(QString::fromStdString(m_strName));
+    ui.edtMessage->setText(QString::fromStdString(m_strMessage));
     ui.chkRead->setChecked(m_bRead != 0);
-    ui.edtLockingSystem->setText(ToQString(m_strLockingSystem));
+    ui.edtLockingSystem->setText(QString::fromStdString(m_strLockingSystem));
     ui.edtTotal->setText(QString::number(m_nTotal));
+    // A text longer than its field shows its beginning, where a message
+    // says what happened, not its end.
+    for (QLineEdit* edit : m_textEdits)
+        edit->setCursorPosition(0);
+    ShowLevel();
 }
 
 void CNavigatorDlg::RefreshView()
@@ -282,8 +280,7 @@ void CNavigatorDlg::RefreshView()
 // The new-message reaction, under the store mutex.
 void CNavigatorDlg::HandOver()
 {
-    if (gBeep != 0)
-        g_Beep();
+    m_pAlerts->OnArrivals();
     if (gPop != 0) {
         showNormal();
         move(g_WndPlacement.topLeft());
@@ -295,22 +292,26 @@ void CNavigatorDlg::HandOver()
     }
 }
 
+// What the fields show against what they would show for m_Shown: comparing
+// the record's bytes with the fields' texts instead would find a difference
+// in every text that is not UTF-8, and the Read box would never stick.
 bool CNavigatorDlg::ViewMatchesShown() const
 {
-    return m_strTimeDate == TimeDate(m_Shown) && m_strName == m_Shown.name && m_strMessage == m_Shown.desc
-           && m_strLockingSystem == m_Shown.sysName && m_strLocking == m_Shown.lockName
-           && m_strGroupId == m_Shown.gid && m_strMemberId == m_Shown.mid;
+    return m_strTimeDate == ShownText(TimeDate(m_Shown)) && m_strName == ShownText(m_Shown.name)
+           && m_strMessage == ShownText(m_Shown.desc) && m_strLockingSystem == ShownText(m_Shown.sysName)
+           && m_strLocking == ShownText(m_Shown.lockName) && m_strGroupId == ShownText(m_Shown.gid)
+           && m_strMemberId == ShownText(m_Shown.mid);
 }
 
 void CNavigatorDlg::ShowShownRecord()
 {
-    m_strTimeDate = TimeDate(m_Shown);
-    m_strName = m_Shown.name;
-    m_strMessage = m_Shown.desc;
-    m_strLockingSystem = m_Shown.sysName;
-    m_strLocking = m_Shown.lockName;
-    m_strGroupId = m_Shown.gid;
-    m_strMemberId = m_Shown.mid;
+    m_strTimeDate = ShownText(TimeDate(m_Shown));
+    m_strName = ShownText(m_Shown.name);
+    m_strMessage = ShownText(m_Shown.desc);
+    m_strLockingSystem = ShownText(m_Shown.sysName);
+    m_strLocking = ShownText(m_Shown.lockName);
+    m_strGroupId = ShownText(m_Shown.gid);
+    m_strMemberId = ShownText(m_Shown.mid);
     m_bRead = m_Shown.read;
     m_nCurrent = cur_item + 1;
     m_nTotal = max_used_item + 1;
@@ -339,6 +340,7 @@ void CNavigatorDlg::OnRead()
         return;
     }
     WriteBackReadBox();
+    m_pAlerts->UpdateUnread();
 }
 
 // The box belongs to the record on screen. It is written back at once, not
@@ -353,16 +355,16 @@ void CNavigatorDlg::WriteBackReadBox()
     }
     // Arrivals not yet handed over have moved cur_item (and an eviction may
     // have moved the record itself).
-    const int slot = FindShownSlot();
+    const int slot = FindSlot(m_Shown);
     m_Shown.read = m_bRead;
     if (slot >= 0)
         g_Array[slot].read = m_bRead;
 }
 
-int CNavigatorDlg::FindShownSlot() const
+int CNavigatorDlg::FindSlot(const CSimpleMessage& rec) const
 {
     for (int slot = max_used_item; slot >= 0; --slot) {
-        if (SameEvent(g_Array[slot], m_Shown))
+        if (SameEvent(g_Array[slot], rec))
             return slot;
     }
     return -1;
@@ -373,6 +375,7 @@ void CNavigatorDlg::OnAllRead()
     MarkAllRead();
     m_bRead = 1;
     DoDataExchange(false);
+    m_pAlerts->UpdateUnread();
 }
 
 void CNavigatorDlg::OnFileSave()
@@ -451,6 +454,7 @@ void CNavigatorDlg::OnCommitData(QSessionManager&) { ExitWithoutAsking(); }
 
 void CNavigatorDlg::CloseWindow()
 {
+    m_pAlerts->Stop();
     DeleteMonitor();
     m_pBitmaps[0] = m_pBitmaps[1] = QPixmap();
     done(Accepted);

@@ -14,6 +14,7 @@
 #include "agent_lifecycle.h"
 #include "simple_message.h"
 
+class CAlerts;
 class CMonitorDlg;
 class QEventLoop;
 class QAction;
@@ -55,14 +56,19 @@ public:
     // the session ends or a termination signal arrives.
     void OnExit();
     void ExitWithoutAsking();
+    // 1 after a refused start or a failed save at exit, else 0.
+    int ExitStatus() const { return m_Lifecycle.ExitStatus(); }
 
     CSimpleMessage m_Shown;
     int m_nCurrent = 0;
     int m_nTotal = 0;
     int m_bRead = 0;
+    // The fields' texts as the user reads them, in UTF-8; m_Shown keeps the
+    // record's own bytes.
     std::string m_strTimeDate, m_strGroupId, m_strLocking, m_strMemberId, m_strName, m_strMessage,
         m_strLockingSystem;
     CMonitorDlg* m_pMonitor = nullptr;
+    CAlerts* m_pAlerts = nullptr;
 
 public slots:
     void OnNext();
@@ -74,6 +80,11 @@ public slots:
     void OnFileSave();
     void OnMonitor();
     void OnOptions();
+    void OnAlerts();
+    // Restores and raises the window (the tray, a notification).
+    void ShowNavigator();
+    // Shows rec, if it is still stored, in the window brought forward.
+    void OnShowEvent(const CSimpleMessage& rec);
 
 public:
     void accept() override;  // OnOK
@@ -90,6 +101,7 @@ private:
     CSimpleMessage& ShownRecord() override { return m_Shown; }
     void StartTimers() override;
     void StopTimers() override;
+    void StartAlerts() override;
     void CloseWindow() override;
 
     void CreateControls();
@@ -106,7 +118,10 @@ private:
     void RefillMonitor();
     void DeleteMonitor();
     void OnSysCommand(int id);
-    int FindShownSlot() const;
+    int FindSlot(const CSimpleMessage& rec) const;
+    void ConnectAlerts();
+    void AddAlertsEntry();
+    void ShowLevel();
 
     std::unique_ptr<Ui::CNavigatorDlg> m_ui;
     // Declared after the controls it reaches through CAgentWindow, so that

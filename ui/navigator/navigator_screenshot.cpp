@@ -1,14 +1,16 @@
 // Draws the navigator and the Monitor offscreen, showing a few events, into
 // PNGs for the README: scripts/screenshots runs it.
 
-#include <cstdlib>
-
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "event_details_dlg.h"
 #include "event_store.h"
 #include "monitor_dlg.h"
+#include "monitor_model.h"
+#include "search_proxy.h"
 #include "navigator_dlg.h"
 #include "settings.h"
 #include "shell_seams.h"
@@ -17,13 +19,19 @@ int main(int argc, char** argv)
 {
     // A private home, so the run touches no real settings or data file.
     QTemporaryDir home;
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
-        setenv(name, home.path().toLocal8Bit().constData(), 1);
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
+        qputenv(name, home.path().toLocal8Bit());
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");  // nor any desktop's notifications
+    // Nor any running Tellvane's endpoint.
+    qputenv("TELLVANE_ENDPOINT", "tellvane-screenshot-" + QByteArray::number(QCoreApplication::applicationPid()));
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "navigator.png";
     const QString monitorOut = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "monitor.png";
+    const QString searchOut = argc > 3 ? QString::fromLocal8Bit(argv[3]) : "monitor-search.png";
+    const QString detailsOut = argc > 4 ? QString::fromLocal8Bit(argv[4]) : "event-details.png";
 
     g_Beep = [] {};
+    g_PlayTones = [](const CToneSequence&) {};
     g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
     CNavigatorDlg navigator;
     if (!navigator.OnInitDialog())
@@ -46,6 +54,19 @@ int main(int argc, char** argv)
     navigator.m_pMonitor->resize(800, 260);
     QApplication::processEvents();
     saved = navigator.m_pMonitor->grab().save(monitorOut, "PNG") && saved;
+
+    // The quick search, and the details of the newest event it leaves.
+    navigator.m_pMonitor->OnFind();
+    navigator.m_pMonitor->findChild<QLineEdit*>("m_edtSearch")->setText("door 12");
+    QApplication::processEvents();
+    saved = navigator.m_pMonitor->grab().save(searchOut, "PNG") && saved;
+    CEventDetailsDlg details(navigator.m_pMonitor);
+    const QModelIndex newest = navigator.m_pMonitor->Shown().mapToSource(navigator.m_pMonitor->Shown().index(0, 0));
+    details.ShowEvent(navigator.m_pMonitor->Model().Rows()[newest.row()].rec);
+    details.EnableSteps(false, true);
+    details.show();
+    QApplication::processEvents();
+    saved = details.grab().save(detailsOut, "PNG") && saved;
     navigator.ExitWithoutAsking();
     return saved ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 
 #include "platform.h"
+#include "qt_text.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ QMessageBox::StandardButton RealMessageBox(QWidget* parent, const QString& text,
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+void PlayInBackground(const CToneSequence& tones) { SoundPlayer().Play(tones); }
+
+void BeepInBackground() { PlayInBackground({kBeepTone}); }
+
 }  // namespace
 
 bool IsHeadless()
@@ -33,17 +38,19 @@ bool IsHeadless()
 }
 
 MessageBoxFn g_MessageBox = RealMessageBox;
-std::function<void()> g_Beep = PlayBeep;
+std::function<void()> g_Beep = BeepInBackground;
+std::function<void(const CToneSequence&)> g_PlayTones = PlayInBackground;
 CTimerPeriods g_TimerPeriods;
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text, QMessageBox::StandardButtons buttons)
 {
-    return g_MessageBox(parent, QString::fromLocal8Bit(text.data(), qsizetype(text.size())), buttons);
+    return g_MessageBox(parent, ToQString(std::string(text)), buttons);
 }
 
 void ResetShellSeams()
 {
     g_MessageBox = RealMessageBox;
-    g_Beep = PlayBeep;
+    g_Beep = BeepInBackground;
+    g_PlayTones = PlayInBackground;
     g_TimerPeriods = CTimerPeriods();
 }
