@@ -91,6 +91,7 @@ private:
     void StartTimers() override;
     void StopTimers() override;
     void CloseWindow() override;
+    void ShowEndpointNotice(std::string_view notice) override;
 
     void CreateControls();
     void AddAboutEntry();
@@ -117,4 +118,5 @@ private:
     int m_nTimer1 = 0, m_nTimer2 = 0, m_nTimer3 = 0;
     QEventLoop* m_pModalLoop = nullptr;
     bool m_bDrainScheduled = false;
+    QString m_strCaption;  // the title without an endpoint notice
 };
