@@ -9,9 +9,11 @@ namespace {
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Process id 0 is the idle process, never at the end of a pipe: a system
+// that answers with it does not know the peer.
 CPeer FromProcessId(BOOL known, ULONG pid)
 {
-    return known ? CPeer{static_cast<int64_t>(pid), -1} : CPeer{};
+    return known && pid != 0 ? CPeer{static_cast<int64_t>(pid), -1} : CPeer{};
 }
 
 using CHandle = std::unique_ptr<void, decltype(&CloseHandle)>;

@@ -44,6 +44,8 @@ TEST_F(PipeServerSender, IsRecordedWithTheStoredEvent)
     DrainQueue();
     g_OnEventStored = nullptr;
     ASSERT_EQ(senders.size(), 1u);
+    if (!PeerProcessesKnown())
+        GTEST_SKIP() << "this system does not tell who is at the other end";
     EXPECT_EQ(senders[0].m_nPid, static_cast<int64_t>(CurrentProcessId()));
     EXPECT_EQ(senders[0].m_nUid, CurrentUserId());
 }
@@ -55,8 +57,7 @@ TEST(PipeServerTrust, RefusesASenderOutsideTheAllowedOnesUnanswered)
     std::vector<CPeer> refused;
     CPipeServerConfig config;
     config.m_strName = UniqueEndpointName();
-    // This process is the sender, so it is what the rule shuts out.
-    config.m_acceptSender = [](const CPeer& sender) { return sender.m_nPid != int64_t(CurrentProcessId()); };
+    config.m_acceptSender = [](const CPeer&) { return false; };
     config.m_onSenderRefused = [&](const CPeer& sender) {
         std::lock_guard<std::mutex> lock(mutex);
         refused.push_back(sender);
@@ -71,7 +72,9 @@ TEST(PipeServerTrust, RefusesASenderOutsideTheAllowedOnesUnanswered)
     StopPipeServer();
     EXPECT_EQ(QueuedTextCount(), 0u);
     ASSERT_EQ(refused.size(), 1u);
-    EXPECT_EQ(refused[0].m_nPid, static_cast<int64_t>(CurrentProcessId()));
+    if (PeerProcessesKnown()) {
+        EXPECT_EQ(refused[0].m_nPid, static_cast<int64_t>(CurrentProcessId()));
+    }
 }
 
 TEST(PipeServerTrust, NamesWhoHoldsTheEndpointAndTakesItOnceFree)
@@ -90,8 +93,10 @@ TEST(PipeServerTrust, NamesWhoHoldsTheEndpointAndTakesItOnceFree)
     ASSERT_TRUE(WaitUntil([&] { return !log.States().empty(); }, std::chrono::seconds(1)));
     const CEndpointState held = log.States()[0];
     EXPECT_FALSE(held.m_bReceiving);
-    EXPECT_EQ(held.m_Holder.m_nPid, static_cast<int64_t>(CurrentProcessId()));
-    EXPECT_FALSE(held.m_strHolderUser.empty());
+    if (PeerProcessesKnown()) {
+        EXPECT_EQ(held.m_Holder.m_nPid, static_cast<int64_t>(CurrentProcessId()));
+        EXPECT_FALSE(held.m_strHolderUser.empty());
+    }
 
     squatter.Leave();
     ASSERT_TRUE(WaitUntil([&] { return log.States().size() == 2; }));

@@ -29,6 +29,9 @@ std::string LastQueuedText();
 // It and CurrentProcessId come from the platform's support file.
 int ProcessThreadCount();
 unsigned long CurrentProcessId();
+// Whether the system tells the processes at the ends of an endpoint (Wine,
+// for one, does not).
+bool PeerProcessesKnown();
 
 // Another process's stand-in that takes an endpoint name first.
 class CSquatter {

@@ -20,6 +20,14 @@ int ProcessThreadCount()
 
 unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
 
+bool PeerProcessesKnown()
+{
+    const std::string name = UniqueEndpointName();
+    CSquatter server(name);
+    CSenderConnection client;
+    return client.Connect(name) && client.Listener().m_nPid == static_cast<int64_t>(GetCurrentProcessId());
+}
+
 CSquatter::CSquatter(const std::string& name)
 {
     // One instance only, so the name is not shared but taken.
