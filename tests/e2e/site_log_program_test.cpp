@@ -227,13 +227,14 @@ TEST_F(SiteLogProgram, EveryEventAndTheAgentsOwnLinesReachTheJournalByteForByte)
     ExpectAnswered(sender, Event(1299506710, kLevelWarning, "Battery low"));
     ExpectAnswered(sender, Event(1299506711, kLevelMessage, "Door opened"));
     sender.Close();
+    CSiteProgram second(m_home, program.m_strEndpoint, &m_journal, m_namespace);
+    EXPECT_TRUE(second.m_Process.waitForFinished(10000));
     // Stopped at once, so the events are mostly stored by the exit's drain.
     EXPECT_EQ(program.Stop(), 0);
 
     const auto entries = m_journal.ReceiveUntil([](const auto& got) { return HasAgentLine(got, "exit"); });
-    EXPECT_TRUE(HasAgentLine(entries, "start"));
-    EXPECT_TRUE(HasAgentLine(entries, "receiving"));
-    EXPECT_TRUE(HasAgentLine(entries, "exit"));
+    for (const char* agent : {"start", "receiving", "second-instance", "exit"})
+        EXPECT_TRUE(HasAgentLine(entries, agent)) << agent;
     const std::vector<CEntry> events = Events(entries);
     ASSERT_EQ(events.size(), 3u) << "each event once";
     const CEntry& alarm = events[0];
