@@ -15,7 +15,10 @@ build: deps
 	@$(call configure,$(BUILD),Release)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only what it runs: the tests and benchmarks are for `make test`.
+run: deps
+	@$(call configure,$(BUILD),Release)
+	cmake --build $(BUILD) -j $(JOBS) --target tellvane tellvane-send
 	@scripts/run-tellvane $(BUILD)
 
 test: build

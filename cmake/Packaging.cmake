@@ -32,6 +32,7 @@ if(NOT WIN32)
   set(changelog_gz ${CMAKE_BINARY_DIR}/changelog.gz)
   tellvane_gzip(${deb}/changelog ${changelog_gz})
   install(FILES ${deb}/copyright ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tellvane)
+  install(FILES ${deb}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tellvane)
 
   set(manuals)
   foreach(page tellvane.1 tellvane-send.1)
@@ -47,7 +48,8 @@ set(CPACK_PACKAGE_NAME tellvane)
 set(CPACK_PACKAGE_VENDOR Zentrovo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION}.0)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop event agent for an electronic locking system")
-set(CPACK_PACKAGE_DESCRIPTION "Tellvane receives lock, door-monitoring, warning and alarm events from the\n lock-management software on the same workstation, keeps them across restarts,\n makes new events noticed and lists them in a filterable, sortable Monitor\n with CSV export. Includes tellvane-send, a command-line sender for trials.")
+# CPack indents every line of it by one space itself.
+set(CPACK_PACKAGE_DESCRIPTION "Tellvane receives lock, door-monitoring, warning and alarm events from the\nlock-management software on the same workstation, keeps them across restarts,\nmakes new events noticed and lists them in a filterable, sortable Monitor\nwith CSV export. Includes tellvane-send, a command-line sender for trials.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -56,4 +58,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zentrovo <support@zentrovo.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Without it Qt finds no platform in a Wayland session that has no X server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+# CPack's strip leaves the compilers' .comment and .note sections, which
+# Debian's own packages drop.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/StripPackage.cmake)
 include(CPack)

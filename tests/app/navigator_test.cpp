@@ -280,6 +280,33 @@ TEST_F(NavigatorTest, TypingIntoAFieldIsUndone)
     EXPECT_EQ(Field("edtMemberId"), "3");
 }
 
+TEST_F(NavigatorTest, TextNotInUtf8ReadsRightAndKeepsItsReadBox)
+{
+    ASSERT_TRUE(AddMessage(EventText(1299506701, "T\xfcr ge\xf6" "ffnet")));  // Windows-1252
+    Tick();
+    EXPECT_EQ(Field("edtMessage"), QString::fromUtf8("T\xc3\xbcr ge\xc3\xb6" "ffnet"));
+    ClickRead();
+    Tick();
+    Tick();
+    EXPECT_TRUE(ReadBox());
+    EXPECT_EQ(g_Array[0].read, 1);
+    EXPECT_FALSE(Banner()->isVisibleTo(m_dlg.get()));
+    EXPECT_EQ(g_Array[0].desc, "T\xfcr ge\xf6" "ffnet") << "the record keeps its bytes";
+}
+
+TEST_F(NavigatorTest, LongTextShowsItsBeginningAfterEveryRefill)
+{
+    const std::string longText = "Door opened with the emergency key" + std::string(300, '.');
+    ASSERT_TRUE(AddMessage(EventText(1299506701, longText)));
+    Store(1, 2);
+    Tick();
+    Click("btnPrevious");
+    ASSERT_EQ(Field("edtMessage").toStdString(), longText);
+    EXPECT_EQ(Edit("edtMessage")->cursorPosition(), 0);
+    QTest::keyClicks(Edit("edtMessage"), "x");
+    EXPECT_EQ(Edit("edtMessage")->cursorPosition(), 0) << "undone typing shows the beginning too";
+}
+
 TEST_F(NavigatorTest, EveryWayOutAsksAndNoKeepsItRunning)
 {
     m_dlg->show();

@@ -92,6 +92,20 @@ TEST_F(OptionsTest, EnterInTheFieldChecksTheRangeToo)
     EXPECT_EQ(m_dlg->m_nMaxMessages, 100);
 }
 
+TEST_F(OptionsTest, CancelChecksTheRangeOfTheFieldItLeaves)
+{
+    TypeMax("50");
+    QTest::mouseClick(m_dlg->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(m_boxes, QStringList{kRangeMessage}) << "once, though the field also lost the focus";
+    EXPECT_TRUE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->m_ctlMax->text(), "100");
+
+    QTest::mouseClick(m_dlg->findChild<QPushButton*>("btnCancel"), Qt::LeftButton);
+    EXPECT_FALSE(m_dlg->isVisible());
+    EXPECT_EQ(m_dlg->result(), QDialog::Rejected);
+}
+
 TEST_F(OptionsTest, EmptyFieldAsksForAWholeNumberAndKeepsTheFocus)
 {
     TypeMax("");

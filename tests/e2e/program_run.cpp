@@ -21,10 +21,12 @@ QProcessEnvironment CProgramHome::Environment() const
     return env;
 }
 
-CProgramRun::CProgramRun(const CProgramHome& home)
+CProgramRun::CProgramRun(const CProgramHome& home) : CProgramRun(home.Environment(), QStringList()) {}
+
+CProgramRun::CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments)
 {
-    m_Process.setProcessEnvironment(home.Environment());
-    m_Process.start(TELLVANE_PATH, QStringList());
+    m_Process.setProcessEnvironment(environment);
+    m_Process.start(TELLVANE_PATH, arguments);
     m_Process.waitForStarted();
 }
 
@@ -41,7 +43,7 @@ bool CProgramRun::WaitListening(int timeoutMs)
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired() && m_Process.state() == QProcess::Running) {
         CSenderConnection probe;
-        if (probe.Connect("zqevent"))
+        if (probe.Connect(m_Process.processEnvironment().value("TELLVANE_ENDPOINT", "zqevent").toStdString()))
             return true;
         QThread::msleep(20);
     }

@@ -23,9 +23,10 @@ private:
 class CProgramRun {
 public:
     explicit CProgramRun(const CProgramHome& home);
+    CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments);
     ~CProgramRun();
 
-    // Waits until the event endpoint answers; false after timeoutMs.
+    // Waits until the program's event endpoint answers; false after timeoutMs.
     bool WaitListening(int timeoutMs = 10000);
     // Sends the signal and waits for the program to end; its exit code, or
     // -1 when it did not end in time.

@@ -95,3 +95,17 @@ TEST(MatchesFilter, TransponderModesAdmitOnlyTransponderEvents)
         EXPECT_TRUE(MatchesFilter(keyEvent, (s.list = list, s), kToday)) << list;
     }
 }
+
+TEST(MatchesFilter, SubstringsMatchTextsAsTheyReadInAnyCodePage)
+{
+    // Typed as UTF-8 in the configuration dialog; written in Windows-1252
+    // by the lock software.
+    CSimpleMessage rec = Event(kToday, "10:00:00", "T\xfcr ge\xf6" "ffnet");
+    rec.lockName = "B\xfcro";
+    rec.trnsName = "Schl\xfcssel";
+    CMonitorSettings s = AllDays();
+    s.descStr = "T\xc3\xbcr";
+    s.lockStr = "B\xc3\xbcro";
+    s.trnsStr = "Schl\xc3\xbc";
+    EXPECT_TRUE(MatchesFilter(rec, s, kToday));
+}

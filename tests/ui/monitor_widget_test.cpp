@@ -193,3 +193,26 @@ TEST_F(MonitorWindow, SaveThatCannotWriteSaysSoAndCancelWritesNothing)
     EXPECT_EQ(m_messages, (QStringList{"Could not open the file " + path}));
     EXPECT_FALSE(QFile::exists(path));
 }
+
+TEST_F(MonitorWindow, TextsInEitherCodePageReadRightFilterAlikeAndExportAsStored)
+{
+    Add(kDay + 9000, "T\xfcr ge\xf6" "ffnet");  // Windows-1252
+    Add(kDay + 9100, "T\xc3\xbcr zu");          // UTF-8
+    SortPositions();
+    WhenModal<CConfigMonitorDlg>([](CConfigMonitorDlg* dialog) {
+        dialog->findChild<QLineEdit*>("m_editDesc")->setText(QString::fromUtf8("T\xc3\xbcr"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>("m_btnOK"), Qt::LeftButton);
+    });
+    QTest::mouseClick(Button("m_btnConfigure"), Qt::LeftButton);
+    EXPECT_EQ(Column(1), (QStringList{QString::fromUtf8("T\xc3\xbcr zu"), QString::fromUtf8("T\xc3\xbcr ge\xc3\xb6" "ffnet")}));
+
+    const QString path = QString::fromStdString((m_dir / "out.csv").string());
+    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    m_monitor->OnSave();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[1].startsWith("\"Message\",\"T\xc3\xbcr zu\","));
+    EXPECT_TRUE(lines[2].startsWith("\"Message\",\"T\xfcr ge\xf6" "ffnet\",")) << "the stored bytes, not the decoded text";
+}

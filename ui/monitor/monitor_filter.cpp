@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "shown_text.h"
+
 std::string LocalToday()
 {
     return FormatLocalDate(static_cast<int32_t>(std::time(nullptr)));
@@ -9,10 +11,9 @@ std::string LocalToday()
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return part.empty() || text.find(part) != std::string::npos;
-}
+// The user types a filter as they read the texts on screen, so both sides
+// are compared as read, whichever code page each was written in.
+bool Contains(const std::string& text, const std::string& part) { return ShownTextContains(text, part); }
 
 bool IsTransponderMode(int32_t list) { return list == 2 || list == 3; }
 

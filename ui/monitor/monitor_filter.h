@@ -6,7 +6,8 @@
 #include "monitor_settings.h"
 #include "simple_message.h"
 
-// The conditions are checked cheapest-first in a fixed order; texts compare
-// as plain bytes, which works for dates and times because both sides are
+// The conditions are checked cheapest-first in a fixed order. The substring
+// filters compare the texts as they read on screen (shown_text.h); dates and
+// times compare as plain bytes, which works because both sides are
 // zero-padded. today is the current local date text.
 bool MatchesFilter(const CSimpleMessage& rec, const CMonitorSettings& settings, std::string_view today);

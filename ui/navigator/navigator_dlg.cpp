@@ -20,6 +20,7 @@
 #include "qt_text.h"
 #include "settings.h"
 #include "shell_seams.h"
+#include "shown_text.h"
 #include "string_table.h"
 #include "ui_navigator.h"
 
@@ -240,14 +241,14 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     Ui::CNavigatorDlg& ui = *m_ui;
     if (saveAndValidate) {
         m_nCurrent = ui.edtCurrent->text().toInt();
-        m_strTimeDate = ToLocal8Bit(ui.edtTimeDate->text());
-        m_strGroupId = ToLocal8Bit(ui.edtGroupId->text());
-        m_strLocking = ToLocal8Bit(ui.edtLocking->text());
-        m_strMemberId = ToLocal8Bit(ui.edtMemberId->text());
-        m_strName = ToLocal8Bit(ui.edtName->text());
-        m_strMessage = ToLocal8Bit(ui.edtMessage->text());
+        m_strTimeDate = ui.edtTimeDate->text().toStdString();
+        m_strGroupId = ui.edtGroupId->text().toStdString();
+        m_strLocking = ui.edtLocking->text().toStdString();
+        m_strMemberId = ui.edtMemberId->text().toStdString();
+        m_strName = ui.edtName->text().toStdString();
+        m_strMessage = ui.edtMessage->text().toStdString();
         m_bRead = ui.chkRead->isChecked() ? 1 : 0;
-        m_strLockingSystem = ToLocal8Bit(ui.edtLockingSystem->text());
+        m_strLockingSystem = ui.edtLockingSystem->text().toStdString();
         m_nTotal = ui.edtTotal->text().toInt();
         return;
     }
@@ -256,15 +257,19 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     for (QLineEdit* edit : m_textEdits)
         quiet.push_back(std::make_unique<QSignalBlocker>(edit));
     ui.edtCurrent->setText(QString::number(m_nCurrent));
-    ui.edtTimeDate->setText(ToQString(m_strTimeDate));
-    ui.edtGroupId->setText(ToQString(m_strGroupId));
-    ui.edtLocking->setText(ToQString(m_strLocking));
-    ui.edtMemberId->setText(ToQString(m_strMemberId));
-    ui.edtName->setText(ToQString(m_strName));
-    ui.edtMessage->setText(ToQString(m_strMessage));
+    ui.edtTimeDate->setText(QString::fromStdString(m_strTimeDate));
+    ui.edtGroupId->setText(QString::fromStdString(m_strGroupId));
+    ui.edtLocking->setText(QString::fromStdString(m_strLocking));
+    ui.edtMemberId->setText(QString::fromStdString(m_strMemberId));
+    ui.edtName->setText(QString::fromStdString(m_strName));
+    ui.edtMessage->setText(QString::fromStdString(m_strMessage));
     ui.chkRead->setChecked(m_bRead != 0);
-    ui.edtLockingSystem->setText(ToQString(m_strLockingSystem));
+    ui.edtLockingSystem->setText(QString::fromStdString(m_strLockingSystem));
     ui.edtTotal->setText(QString::number(m_nTotal));
+    // A text longer than its field shows its beginning, where a message
+    // says what happened, not its end.
+    for (QLineEdit* edit : m_textEdits)
+        edit->setCursorPosition(0);
 }
 
 void CNavigatorDlg::RefreshView()
@@ -304,22 +309,26 @@ void CNavigatorDlg::HandOver()
     }
 }
 
+// What the fields show against what they would show for m_Shown: comparing
+// the record's bytes with the fields' texts instead would find a difference
+// in every text that is not UTF-8, and the Read box would never stick.
 bool CNavigatorDlg::ViewMatchesShown() const
 {
-    return m_strTimeDate == TimeDate(m_Shown) && m_strName == m_Shown.name && m_strMessage == m_Shown.desc
-           && m_strLockingSystem == m_Shown.sysName && m_strLocking == m_Shown.lockName
-           && m_strGroupId == m_Shown.gid && m_strMemberId == m_Shown.mid;
+    return m_strTimeDate == ShownText(TimeDate(m_Shown)) && m_strName == ShownText(m_Shown.name)
+           && m_strMessage == ShownText(m_Shown.desc) && m_strLockingSystem == ShownText(m_Shown.sysName)
+           && m_strLocking == ShownText(m_Shown.lockName) && m_strGroupId == ShownText(m_Shown.gid)
+           && m_strMemberId == ShownText(m_Shown.mid);
 }
 
 void CNavigatorDlg::ShowShownRecord()
 {
-    m_strTimeDate = TimeDate(m_Shown);
-    m_strName = m_Shown.name;
-    m_strMessage = m_Shown.desc;
-    m_strLockingSystem = m_Shown.sysName;
-    m_strLocking = m_Shown.lockName;
-    m_strGroupId = m_Shown.gid;
-    m_strMemberId = m_Shown.mid;
+    m_strTimeDate = ShownText(TimeDate(m_Shown));
+    m_strName = ShownText(m_Shown.name);
+    m_strMessage = ShownText(m_Shown.desc);
+    m_strLockingSystem = ShownText(m_Shown.sysName);
+    m_strLocking = ShownText(m_Shown.lockName);
+    m_strGroupId = ShownText(m_Shown.gid);
+    m_strMemberId = ShownText(m_Shown.mid);
     m_bRead = m_Shown.read;
     m_nCurrent = cur_item + 1;
     m_nTotal = max_used_item + 1;

@@ -60,6 +60,8 @@ public:
     int m_nCurrent = 0;
     int m_nTotal = 0;
     int m_bRead = 0;
+    // The fields' texts as the user reads them, in UTF-8; m_Shown keeps the
+    // record's own bytes.
     std::string m_strTimeDate, m_strGroupId, m_strLocking, m_strMemberId, m_strName, m_strMessage,
         m_strLockingSystem;
     CMonitorDlg* m_pMonitor = nullptr;

@@ -30,7 +30,7 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_uniq
     m_ctlMax->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_ctlMax));
     m_ctlMax->installEventFilter(this);
     connect(m_ui->btnOK, &QPushButton::clicked, this, &COptionsDlg::accept);
-    connect(m_ui->btnCancel, &QPushButton::clicked, this, &COptionsDlg::reject);
+    connect(m_ui->btnCancel, &QPushButton::clicked, this, &COptionsDlg::OnCancelButton);
 }
 
 COptionsDlg::~COptionsDlg() = default;
@@ -90,19 +90,38 @@ void COptionsDlg::OnKillFocusMax()
     m_bChecking = false;
 }
 
-void COptionsDlg::accept()
+bool COptionsDlg::TakeMaxInRange()
 {
-    // Enter in the field confirms without the field losing the focus, so
-    // the range is checked here too: the store must never get a capacity
-    // outside it.
     m_bChecking = true;
     const bool exchanged = DoDataExchange(true);
     const bool inRange = MaxInRange();
     if (exchanged && !inRange)
         RefuseMax();
     m_bChecking = false;
-    if (exchanged && inRange)
+    return exchanged && inRange;
+}
+
+void COptionsDlg::accept()
+{
+    // Enter in the field confirms without the field losing the focus, so
+    // the range is checked here too: the store must never get a capacity
+    // outside it.
+    if (TakeMaxInRange())
         QDialog::accept();
+}
+
+void COptionsDlg::OnCancelButton()
+{
+    // Pressing Cancel takes the focus from the field, and leaving the field
+    // checks its range however it is left. A field that holds no whole
+    // number has no range to check, and Cancel discards it anyway: asking
+    // for a number would leave no way out. Escape and the close box leave
+    // the field where it is and close without a check, as does the end of
+    // the session, which must never wait on a box.
+    bool whole = false;
+    m_ctlMax->text().toInt(&whole);
+    if (!whole || TakeMaxInRange())
+        reject();
 }
 
 bool COptionsDlg::eventFilter(QObject* watched, QEvent* e)

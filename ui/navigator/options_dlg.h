@@ -26,6 +26,9 @@ public:
     // The range check, run whenever the field loses the focus.
     void OnKillFocusMax();
     void accept() override;  // OnOK
+    // The Cancel button: the range check first, as for any other way of
+    // leaving the field.
+    void OnCancelButton();
 
     QLineEdit* m_ctlMax = nullptr;
     int m_bBeep = 1;
@@ -37,6 +40,9 @@ protected:
 
 private:
     bool MaxInRange() const;
+    // Transfers in and refuses a value out of range; true when the dialog
+    // may close.
+    bool TakeMaxInRange();
     void RefuseMax();
     void FocusMax();
     void OnFocusLeftMax();

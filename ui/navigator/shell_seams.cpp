@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 
 #include "platform.h"
+#include "qt_text.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ CTimerPeriods g_TimerPeriods;
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text, QMessageBox::StandardButtons buttons)
 {
-    return g_MessageBox(parent, QString::fromLocal8Bit(text.data(), qsizetype(text.size())), buttons);
+    return g_MessageBox(parent, ToQString(std::string(text)), buttons);
 }
 
 void ResetShellSeams()

@@ -1,0 +1,4 @@
+// Every Windows desktop session has its window system.
+#include "window_platform.h"
+
+bool WindowPlatformAvailable() { return true; }
