@@ -17,5 +17,6 @@ bool CAgentApp::InitInstance()
     // arrived since the last save.
     CQuitSignals quitSignals([&navigator] { navigator.ExitWithoutAsking(); });
     navigator.DoModal();
+    m_nExitStatus = navigator.ExitStatus();
     return false;
 }

@@ -1,12 +1,16 @@
 #include "agent_lifecycle.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <iostream>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
 
+#include "app_directory.h"
 #include "diagnostic_file.h"
 #include "event_file.h"
 #include "event_store.h"
@@ -70,8 +74,8 @@ bool CAgentLifecycle::Start()
 {
     OpenDiagnosticFile();
     m_Window.PrepareWindow();
-    m_InstanceMutex = AcquireInstanceLock(1000);
-    if (!m_InstanceMutex) {
+    if (!AcquireLocks()) {
+        m_nExitStatus = 1;
         // The site's log is the one setting a refused start looks at.
         ReadSiteSettings();
         m_SiteLog.SetEnabled(gJournal != 0);
@@ -99,6 +103,24 @@ bool CAgentLifecycle::Start()
     if (m_bQuitRequested)
         QTimer::singleShot(0, this, [this] { Exit(ExitPath::kUnattended); });
     return true;
+}
+
+// One instance per logon, and one per data file whatever the environment:
+// two processes saving to the same file would each overwrite what the
+// other had acknowledged. Together they wait no longer than the one second
+// a refusal has always taken.
+bool CAgentLifecycle::AcquireLocks()
+{
+    constexpr int kWaitMs = 1000;
+    QElapsedTimer waited;
+    waited.start();
+    m_InstanceMutex = AcquireInstanceLock(kWaitMs);
+    if (!m_InstanceMutex)
+        return false;
+    m_DataLock = AcquireDataLock(GetAppDirectory(), std::max(0, kWaitMs - int(waited.elapsed())));
+    if (!m_DataLock)
+        m_InstanceMutex.reset();
+    return m_DataLock != nullptr;
 }
 
 void CAgentLifecycle::StartIntake()
@@ -190,7 +212,7 @@ void CAgentLifecycle::ExitUnattended()
     Exit(ExitPath::kUnattended);
 }
 
-void CAgentLifecycle::Exit(ExitPath)
+void CAgentLifecycle::Exit(ExitPath path)
 {
     if (m_bEnded)
         return;
@@ -200,9 +222,32 @@ void CAgentLifecycle::Exit(ExitPath)
     g_StopPipe = 1;
     StopIntake();
     DrainQueueCompletely();
-    const FileOutcome saved = Save();
+    SaveAtExit(path);
     JournalAgent(AgentEvent::kExit, "Tellvane ended");
-    if (!saved.message.empty())
-        m_Window.Report(saved.message);
     m_Window.CloseWindow();
+}
+
+// A save that fails at exit would lose everything since the last one: the
+// store goes to a rescue copy, and the report names it. Nobody may be at the
+// screen on the unattended path (the session manager waits for the end), so
+// there it goes to standard error instead of a box.
+void CAgentLifecycle::SaveAtExit(ExitPath path)
+{
+    const FileOutcome saved = Save();
+    if (saved.kind == FileOutcome::Saved)
+        return;
+    m_nExitStatus = 1;
+    const FileOutcome rescued = RescueEventFile(std::time(nullptr));
+    if (rescued.kind == FileOutcome::Rescued)
+        JournalAgent(AgentEvent::kRescueCopy, rescued.message);
+    else
+        JournalAgent(AgentEvent::kSaveFailed, rescued.message);
+    const std::string text = saved.message + (rescued.message.empty() ? "" : "\n" + rescued.message);
+    if (path == ExitPath::kConfirmed) {
+        m_Window.Report(text);
+        return;
+    }
+    const QByteArray name = QCoreApplication::applicationName().toLocal8Bit();
+    for (const QByteArray& line : QByteArray::fromStdString(text).split('\n'))
+        std::fprintf(stderr, "%s: %s\n", name.constData(), line.constData());
 }

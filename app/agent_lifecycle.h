@@ -64,6 +64,9 @@ public:
     void ExitUnattended();
 
     bool HasEnded() const { return m_bEnded; }
+    // The process's exit status: 1 after a refused start or a failed save
+    // at exit, 0 otherwise.
+    int ExitStatus() const { return m_nExitStatus; }
 
     // Saves the store now (timer, File/Save); a failure also goes to the
     // site's log.
@@ -73,11 +76,13 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    bool AcquireLocks();
     void StartIntake();
     void StopIntake();
     void OnEndpointChanged(const CEndpointState& state);
     void Journal(CJournalEntry entry);
     void JournalAgent(AgentEvent event, std::string_view message);
+    void SaveAtExit(ExitPath path);
 
     CAgentWindow& m_Window;
     CSiteLog m_SiteLog;
@@ -86,8 +91,10 @@ private:
     bool m_bNoticeShown = false;
     bool m_bHookSet = false;         // g_OnEventStored reaches this object
     std::unique_ptr<CInstanceLock> m_InstanceMutex;
+    std::unique_ptr<CInstanceLock> m_DataLock;
     bool m_bIntakeStarted = false;
     bool m_bStarted = false;        // start-up has loaded the store and started intake
     bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
     bool m_bEnded = false;
+    int m_nExitStatus = 0;
 };

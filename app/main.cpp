@@ -28,5 +28,5 @@ int main(int argc, char** argv)
     char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : name, nullptr};
     CAgentApp app(qtArgc, qtArgv);
     app.InitInstance();
-    return 0;
+    return app.ExitStatus();
 }

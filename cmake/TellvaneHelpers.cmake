@@ -23,12 +23,13 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
        "WINEDLLOVERRIDES=mscoree,mshtml=")
 endif()
 
-# tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...] [LOCK])
+# tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...])
 # One GoogleTest executable; its cases are registered one by one with CTest.
-# Every test runs with TZ=UTC so that date texts are predictable. LOCK marks
-# tests that use the machine-wide event endpoint, so CTest runs them one at a time.
+# Every test runs with TZ=UTC so that date texts are predictable. Tests that
+# start the program give it an endpoint of their own, so none of them need
+# to wait for another.
 function(tellvane_add_gtest name)
-  cmake_parse_arguments(T "LOCK" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   # ENVIRONMENT and LABELS are lists; each value must reach CTest as one
@@ -39,9 +40,6 @@ function(tellvane_add_gtest name)
   set(values "ENVIRONMENT [==[${env}]==]")
   if(T_LABELS)
     string(APPEND values " LABELS [==[${T_LABELS}]==]")
-  endif()
-  if(T_LOCK)
-    string(APPEND values " RESOURCE_LOCK zqevent")
   endif()
   set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   if(CMAKE_CROSSCOMPILING)

@@ -9,6 +9,11 @@
 // cannot be told (nothing is then read or written).
 std::string GetAppDirectory();
 
+// The folder for rescue copies of the store, written when the data file
+// could not be saved at exit: $XDG_STATE_HOME/Tellvane (~/.local/state) on
+// POSIX systems, %LOCALAPPDATA%\Tellvane on Windows. Empty when unknown.
+std::string GetRescueDirectory();
+
 // The separator between a folder and a file name on this platform.
 extern const char kPathSeparator;
 

@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <mbstring.h>
 
+#include <cstdlib>
+
 #include "app_directory.h"
 #include "app_directory_win32.h"
 
@@ -26,4 +28,11 @@ std::string GetAppDirectory()
         return {};
     path[n] = '\0';
     return ModuleDirectory(path);
+}
+
+std::string GetRescueDirectory()
+{
+    // Beside the executable saving failed; the user's own folder is writable.
+    const char* local = std::getenv("LOCALAPPDATA");
+    return local && *local ? std::string(local) + "\\Tellvane" : std::string();
 }

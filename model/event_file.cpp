@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -61,9 +62,7 @@ FileOutcome SaveEventFile(const std::string& directory)
     if (directory.empty())
         return NoDirectory();
     const std::string path = EventFilePath(directory);
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error)
+    if (!MakePrivateFolder(directory))
         return CouldNotOpen(FileOutcome::OpenFailed, path);
     std::string bytes;
     try {
@@ -88,7 +87,7 @@ FileOutcome LoadEventFile(CSimpleMessage& shown, const std::string& directory)
     const std::string path = EventFilePath(directory);
     // A file that cannot be read whole is set aside, so that the next save
     // does not replace the only copy of what it holds.
-    const auto setAside = [&path] { MoveReplacing(path, path + std::string(kDamagedSuffix)); };
+    const auto setAside = [&path] { MoveToFreeName(path, path + std::string(kDamagedSuffix)); };
     std::string bytes;
     switch (ReadWholeFile(path, &bytes)) {
     case ReadResult::Missing: return {FileOutcome::NoFile, {}};
@@ -105,6 +104,29 @@ FileOutcome LoadEventFile(CSimpleMessage& shown, const std::string& directory)
     if (outcome.kind == FileOutcome::Damaged)
         setAside();
     return outcome;
+}
+
+FileOutcome RescueEventFile(std::time_t now) { return RescueEventFile(GetRescueDirectory(), now); }
+
+FileOutcome RescueEventFile(const std::string& directory, std::time_t now)
+{
+    std::lock_guard<std::recursive_mutex> lock(g_StoreMutex);
+    if (directory.empty())
+        return NoDirectory();
+    char stamp[32] = {};
+    if (const std::tm* utc = std::gmtime(&now))
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", utc);
+    const std::string path = EventFilePath(directory) + std::string(kRescueSuffix) + stamp;
+    std::string written;
+    try {
+        if (MakePrivateFolder(directory))
+            written = WriteToFreeName(path, EncodeEventFile());
+    } catch (const std::bad_alloc&) {
+        // nothing written: reported below like any other failure
+    }
+    if (written.empty())
+        return {FileOutcome::WriteFailed, std::string(kTextCouldNotWrite) + path};
+    return {FileOutcome::Rescued, std::string(kTextRescued) + written};
 }
 
 FileOutcome LoadEventBytes(std::string_view bytes, CSimpleMessage& shown)

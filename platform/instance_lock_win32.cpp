@@ -38,3 +38,10 @@ std::unique_ptr<CInstanceLock> AcquireInstanceLock(int waitMs)
     }
     return std::make_unique<CNamedMutexLock>(hMutex);
 }
+
+std::unique_ptr<CInstanceLock> AcquireDataLock(const std::string&, int)
+{
+    // The data file lies beside the executable, and the named mutex already
+    // admits one instance per logon, whichever copy of the program it is.
+    return std::make_unique<CInstanceLock>();
+}

@@ -48,3 +48,5 @@ constexpr std::string_view LoadStringText(int id)
 // Literal texts of message boxes that have no resource id.
 inline constexpr std::string_view kTextNoDirectory = "Registry entries are not available";
 inline constexpr std::string_view kTextCouldNotOpen = "Could not open the file ";  // followed by the path
+inline constexpr std::string_view kTextCouldNotWrite = "Could not write the file ";  // followed by the path
+inline constexpr std::string_view kTextRescued = "The events were written to ";   // followed by the path

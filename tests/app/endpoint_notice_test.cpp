@@ -10,37 +10,23 @@
 
 namespace {
 
-class EndpointNoticeTest : public WidgetTest {
-protected:
-    void SetUp() override
-    {
-        WidgetTest::SetUp();
-        m_strEndpoint = UniqueEndpointName();
-        setenv("TELLVANE_ENDPOINT", m_strEndpoint.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        unsetenv("TELLVANE_ENDPOINT");
-        WidgetTest::TearDown();
-    }
+using EndpointNoticeTest = WidgetTest;
 
-    // Runs the event loop until the title is title.
-    static bool WaitForTitle(const QWidget& window, const QString& title)
-    {
-        QDeadlineTimer deadline(10000);
-        while (window.windowTitle() != title && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return window.windowTitle() == title;
-    }
-
-    std::string m_strEndpoint;
-};
+// Runs the event loop until the window's title is title.
+bool WaitForTitle(const QWidget& window, const QString& title)
+{
+    QDeadlineTimer deadline(10000);
+    while (window.windowTitle() != title && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return window.windowTitle() == title;
+}
 
 }  // namespace
 
 TEST_F(EndpointNoticeTest, TheTitleNamesTheHolderUntilTheEndpointIsTaken)
 {
-    CSquatter squatter(m_strEndpoint);
+    const std::string endpoint = EndpointName();  // the fixture's own
+    CSquatter squatter(endpoint);
     ASSERT_TRUE(squatter.Holds());
     CNavigatorDlg navigator;
     ASSERT_TRUE(navigator.OnInitDialog());
@@ -48,7 +34,7 @@ TEST_F(EndpointNoticeTest, TheTitleNamesTheHolderUntilTheEndpointIsTaken)
     EXPECT_EQ(caption, "Tellvane");
 
     const QString notice = QString("Not receiving events: the endpoint %1 is held by process %2 (user %3)")
-                               .arg(QString::fromStdString(m_strEndpoint))
+                               .arg(QString::fromStdString(endpoint))
                                .arg(getpid())
                                .arg(QString::fromStdString(PeerUserName({getpid(), getuid()})));
     EXPECT_TRUE(WaitForTitle(navigator, caption + " - " + notice)) << navigator.windowTitle().toStdString();

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -107,6 +108,31 @@ TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
     m_dlg->OnExit();
     EXPECT_EQ(m_boxes.size(), 3) << "the question, then the failed final save";
     EXPECT_FALSE(m_dlg->isVisible()) << "the exit goes on";
+}
+
+// A save that fails at exit leaves a rescue copy and says where; only the
+// user's own exit shows it in a box, a signal or the session's end waits
+// for nobody.
+TEST_F(NavigatorTest, FailedExitSaveKeepsARescueCopyAndASignalShowsNoBox)
+{
+    QFile blocker(m_home->path() + "/Tellvane");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Store(2);
+    m_answers = {QMessageBox::Yes};
+    m_dlg->OnExit();
+    ASSERT_EQ(m_boxes.size(), 2);
+    EXPECT_TRUE(m_boxes[1].contains("\nThe events were written to " + m_home->path() + "/state/Tellvane/zqtvane.dat.rescue-"))
+        << m_boxes[1].toStdString();
+    EXPECT_EQ(m_dlg->ExitStatus(), 1);
+
+    m_dlg = std::make_unique<CNavigatorDlg>();
+    ASSERT_TRUE(m_dlg->OnInitDialog());
+    Store(1, 3);
+    m_dlg->ExitWithoutAsking();
+    EXPECT_EQ(m_boxes.size(), 2) << "a box waited for an answer nobody gives";
+    EXPECT_EQ(m_dlg->ExitStatus(), 1);
+    EXPECT_EQ(QDir(m_home->path() + "/state/Tellvane").entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(NavigatorTest, SecondInstanceIsRefusedWithItsMessage)

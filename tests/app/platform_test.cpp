@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -56,7 +57,44 @@ TEST_F(PlatformTest, RuntimeDirectoryFollowsXdgAndFallsBackToTemp)
 {
     EXPECT_EQ(RuntimeDirectory(), m_dir.string());
     setenv("XDG_RUNTIME_DIR", "relative/dir", 1);
-    EXPECT_EQ(fs::path(RuntimeDirectory()), fs::temp_directory_path());
+    EXPECT_NE(fs::path(RuntimeDirectory()), fs::temp_directory_path()) << "a private folder, never the shared one";
+}
+
+// Nothing another account could plant or take: whatever XDG_RUNTIME_DIR
+// says, the folder is a real folder of this user, closed to everyone else.
+TEST_F(PlatformTest, RuntimeDirectoryIsAlwaysPrivate)
+{
+    const auto expectPrivate = [](const std::string& dir) {
+        struct stat st = {};
+        ASSERT_EQ(::lstat(dir.c_str(), &st), 0) << dir;
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_uid, ::geteuid());
+        EXPECT_EQ(st.st_mode & 07777, 0700u) << dir;
+    };
+    fs::permissions(m_dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(RuntimeDirectory(), m_dir.string()) << "this user's, and nobody else could write to it";
+    expectPrivate(m_dir);
+
+    fs::permissions(m_dir, fs::perms::owner_all | fs::perms::group_all);
+    EXPECT_NE(RuntimeDirectory(), m_dir.string()) << "others could have planted files in it";
+    expectPrivate(RuntimeDirectory());
+    if (::geteuid() == 0) {
+        fs::permissions(m_dir, fs::perms::owner_all);
+        ASSERT_EQ(::chown(m_dir.c_str(), 65534, 65534), 0);
+        EXPECT_NE(RuntimeDirectory(), m_dir.string()) << "another account's folder";
+    }
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_NE(RuntimeDirectory(), "/tmp");
+    expectPrivate(RuntimeDirectory());
+}
+
+TEST_F(PlatformTest, DiagnosticFileNeverFollowsALink)
+{
+    const fs::path victim = m_dir / "zqtvane.dat";
+    std::ofstream(victim) << "events";
+    fs::create_symlink(victim, m_dir / "tvaneDebug.txt");
+    OpenDiagnosticFile();
+    EXPECT_EQ(fs::file_size(victim), 6u) << "the start emptied the link's target";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "endpoint_name.h"
 #include "event_store.h"
 #include "intake_queue.h"
 #include "navigator_dlg.h"
@@ -35,7 +36,7 @@ void RunClient(int round, int client, std::atomic<int>& answered)
     CSenderConnection connection;
     // The listener takes one connection at a time; the others try again.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!connection.Connect("zqevent")) {
+    while (!connection.Connect(EndpointName())) {
         if (std::chrono::steady_clock::now() > deadline)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -1,6 +1,9 @@
 #include "widget_fixture.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <string>
 
 #include <QApplication>
 #include <QTimer>
@@ -38,6 +41,9 @@ void WidgetTest::SetUp()
     const QByteArray home = m_home->path().toLocal8Bit();
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
         setenv(name, home.constData(), 1);
+    setenv("XDG_STATE_HOME", (home + "/state").constData(), 1);
+    // A Tellvane of the user's may be listening on the real endpoint.
+    setenv("TELLVANE_ENDPOINT", ("tellvane-test-" + std::to_string(::getpid())).c_str(), 1);
     ResetSettings();
     ResetStore();
     g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {

@@ -2,12 +2,25 @@
 
 #include <signal.h>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
 
 #include "tellvane_send_client.h"
 
-CProgramHome::CProgramHome() = default;
+namespace {
+
+// Every program a test starts, and every tellvane-send, uses an endpoint of
+// this process's own: a Tellvane of the user's may be listening on the real one.
+void UsePrivateEndpoint()
+{
+    if (qEnvironmentVariableIsEmpty("TELLVANE_ENDPOINT"))
+        qputenv("TELLVANE_ENDPOINT", "tellvane-test-" + QByteArray::number(QCoreApplication::applicationPid()));
+}
+
+}  // namespace
+
+CProgramHome::CProgramHome() { UsePrivateEndpoint(); }
 
 QProcessEnvironment CProgramHome::Environment() const
 {
@@ -16,6 +29,7 @@ QProcessEnvironment CProgramHome::Environment() const
     env.insert("XDG_CONFIG_HOME", Path() + "/config");
     env.insert("XDG_DATA_HOME", Path() + "/data");
     env.insert("XDG_RUNTIME_DIR", Path());
+    env.insert("XDG_STATE_HOME", Path() + "/state");
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("TZ", "UTC");
     return env;
@@ -23,10 +37,10 @@ QProcessEnvironment CProgramHome::Environment() const
 
 CProgramRun::CProgramRun(const CProgramHome& home) : CProgramRun(home.Environment(), QStringList()) {}
 
-CProgramRun::CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments)
+CProgramRun::CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments, const QString& program)
 {
     m_Process.setProcessEnvironment(environment);
-    m_Process.start(TELLVANE_PATH, arguments);
+    m_Process.start(program, arguments);
     m_Process.waitForStarted();
 }
 

@@ -3,9 +3,12 @@
 
 #include <csignal>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -89,7 +92,7 @@ TEST(ProgramTest, SecondStartIsRefusedAndLeavesTheFirstAlone)
     QElapsedTimer refusal;
     refusal.start();
     CProgramRun second(home);
-    EXPECT_EQ(second.WaitEnded(), 0);
+    EXPECT_EQ(second.WaitEnded(), 1);
     EXPECT_GE(refusal.elapsed(), 900) << "it waits for the lock about a second";
     EXPECT_TRUE(second.Stderr().contains("The program is already executing on this computer!"));
     EXPECT_EQ(ReadAll(home.DataFile()), saved);
@@ -97,6 +100,59 @@ TEST(ProgramTest, SecondStartIsRefusedAndLeavesTheFirstAlone)
 
     EXPECT_EQ(SendEvents({kWorkedExample}).trimmed(), "OK") << "the first still listens";
     EXPECT_EQ(first.Stop(SIGTERM), 0);
+}
+
+// The lock belongs to the data: a second start that shares the data file
+// is refused whatever its runtime folder, and a killed holder blocks nothing.
+TEST(ProgramTest, LockFollowsTheDataFileAndEndsWithItsHolder)
+{
+    CProgramHome home;
+    QTemporaryDir otherRuntime;
+    QProcessEnvironment elsewhere = home.Environment();
+    elsewhere.insert("XDG_RUNTIME_DIR", otherRuntime.path());
+
+    CProgramRun first(home);
+    ASSERT_TRUE(first.WaitListening());
+    CProgramRun second(elsewhere);
+    EXPECT_EQ(second.WaitEnded(5000), 1);
+    EXPECT_TRUE(second.Stderr().contains("The program is already executing on this computer!"));
+
+    first.Stop(SIGKILL);
+    CProgramRun third(home);
+    EXPECT_TRUE(third.WaitListening());
+    EXPECT_EQ(third.Stop(SIGTERM), 0);
+    EXPECT_FALSE(third.Stderr().contains("already executing"));
+}
+
+// Neither the data folder nor the file can be written (a file stands where
+// the folder belongs): a signal still ends the program at once, and every
+// event is in the rescue copy the error output names.
+TEST(ProgramTest, FailedSaveOnASignalEndsWithStatusOneAndARescueCopy)
+{
+    CProgramHome home;
+    QDir().mkpath(home.Path() + "/data");
+    QFile blocker(home.Path() + "/data/Tellvane");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    CProgramRun run(home);
+    ASSERT_TRUE(run.WaitListening());
+    SendEvents({kWorkedExample, QString(kWorkedExample).replace("1299506709", "1299506710")});
+    QElapsedTimer exit;
+    exit.start();
+    EXPECT_EQ(run.Stop(SIGTERM), 1);
+    EXPECT_LT(exit.elapsed(), 5000);
+
+    const QString error = run.Stderr();
+    const QRegularExpressionMatch rescue =
+        QRegularExpression("written to (\\S+/state/Tellvane/zqtvane\\.dat\\.rescue-\\d{8}-\\d{6})").match(error);
+    ASSERT_TRUE(rescue.hasMatch()) << error.toStdString();
+    EXPECT_TRUE(error.contains("Could not open the file " + home.Path() + "/data/Tellvane/zqtvane.dat"));
+    EXPECT_EQ(QFile::permissions(rescue.captured(1)), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    ResetStore();
+    CSimpleMessage shown;
+    LoadEventBytes(ReadAll(rescue.captured(1)).toStdString(), shown);
+    EXPECT_EQ(max_used_item, 1);
 }
 
 TEST(ProgramTest, StartAfterExitIsNotRefused)

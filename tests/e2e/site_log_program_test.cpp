@@ -129,51 +129,18 @@ QStringList NamespaceOptions()
     return {};
 }
 
-// The program, with a private endpoint and, when journal is given, that
-// journal socket where the library writes.
-class CSiteProgram {
-public:
-    CSiteProgram(const CProgramHome& home, const std::string& endpoint, const CJournalSocket* journal = nullptr,
-                 const QStringList& namespaceOptions = {})
-        : m_strEndpoint(endpoint)
-    {
-        QProcessEnvironment env = home.Environment();
-        env.insert("TELLVANE_ENDPOINT", QString::fromStdString(endpoint));
-        m_Process.setProcessEnvironment(env);
-        if (!journal) {
-            m_Process.start(TELLVANE_PATH, QStringList());
-        } else {
-            // unshare and sh exec in turn, so the process is the program.
-            const QString script = "mount -t tmpfs tmpfs /run && mkdir -p /run/systemd/journal"
-                                   " && mount --bind \"$0\" /run/systemd/journal && exec \"$1\"";
-            m_Process.start("unshare", namespaceOptions
-                                           + QStringList{"--", "sh", "-c", script, journal->Folder(), TELLVANE_PATH});
-        }
-        m_Process.waitForStarted();
-    }
-    ~CSiteProgram()
-    {
-        if (m_Process.state() != QProcess::NotRunning) {
-            m_Process.kill();
-            m_Process.waitForFinished();
-        }
-    }
-
-    bool WaitListening()
-    {
-        return WaitUntil([this] { return CSenderConnection().Connect(m_strEndpoint); });
-    }
-    int Stop()
-    {
-        ::kill(static_cast<pid_t>(m_Process.processId()), SIGTERM);
-        return m_Process.waitForFinished(10000) && m_Process.exitStatus() == QProcess::NormalExit
-                   ? m_Process.exitCode()
-                   : -1;
-    }
-
-    std::string m_strEndpoint;
-    QProcess m_Process;
-};
+// The program inside a private mount namespace, where the test's journal
+// socket is the one the library writes to. unshare and sh each execute the
+// next in place, so the process is the program.
+std::unique_ptr<CProgramRun> RunWithJournal(const CProgramHome& home, const CJournalSocket& journal,
+                                            const QStringList& namespaceOptions)
+{
+    const QString script = "mount -t tmpfs tmpfs /run && mkdir -p /run/systemd/journal"
+                           " && mount --bind \"$0\" /run/systemd/journal && exec \"$1\"";
+    return std::make_unique<CProgramRun>(
+        home.Environment(), namespaceOptions + QStringList{"--", "sh", "-c", script, journal.Folder(), TELLVANE_PATH},
+        "unshare");
+}
 
 void ExpectAnswered(CSenderConnection& sender, const std::string& text)
 {
@@ -218,19 +185,18 @@ protected:
 
 TEST_F(SiteLogProgram, EveryEventAndTheAgentsOwnLinesReachTheJournalByteForByte)
 {
-    CSiteProgram program(m_home, UniqueEndpointName(), &m_journal, m_namespace);
-    ASSERT_TRUE(program.WaitListening());
+    const auto program = RunWithJournal(m_home, m_journal, m_namespace);
+    ASSERT_TRUE(program->WaitListening());
     const std::string oddBytes = "Manipulation \xff\xfe\xe4 detected\nat the hinge";
     CSenderConnection sender;
-    ASSERT_TRUE(sender.Connect(program.m_strEndpoint));
+    ASSERT_TRUE(sender.Connect(EndpointName()));
     ExpectAnswered(sender, Event(1299506709, kLevelAlarm, oddBytes, "Key \x80"));
     ExpectAnswered(sender, Event(1299506710, kLevelWarning, "Battery low"));
     ExpectAnswered(sender, Event(1299506711, kLevelMessage, "Door opened"));
     sender.Close();
-    CSiteProgram second(m_home, program.m_strEndpoint, &m_journal, m_namespace);
-    EXPECT_TRUE(second.m_Process.waitForFinished(10000));
+    EXPECT_EQ(RunWithJournal(m_home, m_journal, m_namespace)->WaitEnded(), 1) << "a second start is refused";
     // Stopped at once, so the events are mostly stored by the exit's drain.
-    EXPECT_EQ(program.Stop(), 0);
+    EXPECT_EQ(program->Stop(SIGTERM), 0);
 
     const auto entries = m_journal.ReceiveUntil([](const auto& got) { return HasAgentLine(got, "exit"); });
     for (const char* agent : {"start", "receiving", "second-instance", "exit"})
@@ -254,15 +220,15 @@ TEST_F(SiteLogProgram, EveryEventAndTheAgentsOwnLinesReachTheJournalByteForByte)
 TEST_F(SiteLogProgram, AJournalThatTakesNothingChangesNothingForIntake)
 {
     // The socket is never read: after a few lines every write would block.
-    CSiteProgram program(m_home, UniqueEndpointName(), &m_journal, m_namespace);
-    ASSERT_TRUE(program.WaitListening());
+    const auto program = RunWithJournal(m_home, m_journal, m_namespace);
+    ASSERT_TRUE(program->WaitListening());
     constexpr int kEvents = 300;
     CSenderConnection sender;
-    ASSERT_TRUE(sender.Connect(program.m_strEndpoint));
+    ASSERT_TRUE(sender.Connect(EndpointName()));
     for (int i = 0; i < kEvents; ++i)
         ExpectAnswered(sender, Event(1299506709 + i, kLevelAlarm, "Alarm " + std::to_string(i)));
     sender.Close();
-    EXPECT_EQ(program.Stop(), 0) << "the end does not wait for the stuck journal";
+    EXPECT_EQ(program->Stop(SIGTERM), 0) << "the end does not wait for the stuck journal";
     EXPECT_EQ(StoredCount(m_home), kEvents);
 }
 
@@ -274,10 +240,10 @@ TEST_F(SiteLogProgram, ASenderOutsideTheAllowedUsersIsRefusedAndNothingStored)
     settings.write(QByteArray("[Settings]\ngSenderUids=") + QByteArray::number(SenderUidSeenInside() + 1) + "\n");
     settings.close();
 
-    CSiteProgram program(m_home, UniqueEndpointName(), &m_journal, m_namespace);
-    ASSERT_TRUE(program.WaitListening());
+    const auto program = RunWithJournal(m_home, m_journal, m_namespace);
+    ASSERT_TRUE(program->WaitListening());
     CSenderConnection sender;
-    ASSERT_TRUE(sender.Connect(program.m_strEndpoint));
+    ASSERT_TRUE(sender.Connect(EndpointName()));
     std::string reply;
     sender.Send(Event(1299506709, kLevelAlarm, "Injected"));
     EXPECT_FALSE(sender.ReceiveReply(reply)) << "answered " << reply;
@@ -289,24 +255,24 @@ TEST_F(SiteLogProgram, ASenderOutsideTheAllowedUsersIsRefusedAndNothingStored)
             EXPECT_EQ(entry.at("TELLVANE_SENDER_PID"), std::to_string(getpid()));
         }
     }
-    EXPECT_EQ(program.Stop(), 0);
+    EXPECT_EQ(program->Stop(SIGTERM), 0);
     EXPECT_EQ(StoredCount(m_home), 0);
 }
 
 TEST(SquattedProgram, ShowsWhoHoldsTheEndpointAndTakesItWhenFreed)
 {
     CProgramHome home;
-    const std::string endpoint = UniqueEndpointName();
+    const std::string endpoint = EndpointName();
     CSquatter squatter(endpoint);
     ASSERT_TRUE(squatter.Holds());
-    CSiteProgram program(home, endpoint);
+    CProgramRun program(home);
     const QString notice = QString("Not receiving events: the endpoint %1 is held by process %2 (user ")
                                .arg(QString::fromStdString(endpoint))
                                .arg(getpid());
     QString stderrText;
     ASSERT_TRUE(WaitUntil([&] {
         program.m_Process.waitForReadyRead(10);
-        stderrText += QString::fromLocal8Bit(program.m_Process.readAllStandardError());
+        stderrText += program.Stderr();
         return stderrText.contains(notice);
     })) << stderrText.toStdString();
 
@@ -316,8 +282,8 @@ TEST(SquattedProgram, ShowsWhoHoldsTheEndpointAndTakesItWhenFreed)
     ASSERT_TRUE(sender.Connect(endpoint));
     ExpectAnswered(sender, Event(1299506709, kLevelAlarm, "After all"));
     sender.Close();
-    EXPECT_EQ(program.Stop(), 0);
-    stderrText += QString::fromLocal8Bit(program.m_Process.readAllStandardError());
+    EXPECT_EQ(program.Stop(SIGTERM), 0);
+    stderrText += program.Stderr();
     EXPECT_TRUE(stderrText.contains("Receiving events on the endpoint " + QString::fromStdString(endpoint)));
     EXPECT_EQ(StoredCount(home), 1);
 }

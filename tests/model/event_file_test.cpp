@@ -284,11 +284,12 @@ TEST_F(EventFile, DamagedFileIsSetAsideOnce)
     EXPECT_TRUE(outcome.message.empty()) << "a damaged file is not reported to the user";
     EXPECT_EQ(max_used_item, 0);
     EXPECT_FALSE(fs::exists(DataFile()));
-    EXPECT_EQ(ReadFile(DataFile() + ".damaged"), damaged);
+    EXPECT_EQ(ReadFile(DataFile() + ".damaged"), "an older one") << "an earlier damaged copy is never replaced";
+    EXPECT_EQ(ReadFile(DataFile() + ".damaged.1"), damaged);
 
     // The next save writes a fresh file and leaves the damaged copy alone.
     ASSERT_EQ(SaveEventFile(m_folder.Path()).kind, FileOutcome::Saved);
-    EXPECT_EQ(ReadFile(DataFile() + ".damaged"), damaged);
+    EXPECT_EQ(ReadFile(DataFile() + ".damaged.1"), damaged);
     ResetStore();
     EXPECT_EQ(LoadEventFile(m_shown, m_folder.Path()).kind, FileOutcome::Loaded);
     EXPECT_EQ(max_used_item, 0);

@@ -72,6 +72,19 @@ TEST(CsvWriter, WritesTheFileAndReportsOneThatCannotBeOpened)
     std::remove(path.c_str());
 }
 
+// x.csv.tmp may be a file of the user's: the export takes another name for
+// its temporary file.
+TEST(CsvWriter, UsersFileUnderTheTemporaryNameIsLeftAlone)
+{
+    const std::string path = ::testing::TempDir() + "monitor_export_beside.csv";
+    std::ofstream(path + ".tmp") << "the user's own";
+    ASSERT_TRUE(WriteCsv(BuildExportTable({}), kExportFields, path, ','));
+    EXPECT_EQ(ReadFile(path), HeaderBytes());
+    EXPECT_EQ(ReadFile(path + ".tmp"), "the user's own");
+    std::remove(path.c_str());
+    std::remove((path + ".tmp").c_str());
+}
+
 TEST(ExportTable, RowLineCarriesCellsAndTheEventsDiagnostics)
 {
     const CCsvLine line = ExportRowLine(Sample(), 4, 17);

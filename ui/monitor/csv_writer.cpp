@@ -1,8 +1,5 @@
 #include "csv_writer.h"
 
-#include <cstdio>
-#include <fstream>
-
 std::string FlattenLineBreaks(std::string_view text)
 {
     std::string flat(text.substr(0, text.find('\0')));
@@ -40,17 +37,14 @@ std::string FormatCsv(const CCsvTable& table, size_t fieldsPerLine, char separat
     return out;
 }
 
+ReplaceResult ExportCsv(const CCsvTable& table, size_t fieldsPerLine, const std::string& path, char separator)
+{
+    // Every write is checked down to the disk: a buffered stream, and Qt
+    // 6.4's QSaveFile, can take a short write on a full disk for success.
+    return ReplaceFileContents(path, FormatCsv(table, fieldsPerLine, separator), FileAccess::kShared);
+}
+
 bool WriteCsv(const CCsvTable& table, size_t fieldsPerLine, const std::string& path, char separator)
 {
-    const std::string bytes = FormatCsv(table, fieldsPerLine, separator);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (file.fail()) {
-        std::remove(path.c_str());
-        return false;
-    }
-    return true;
+    return ExportCsv(table, fieldsPerLine, path, separator) == ReplaceResult::Replaced;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "file_replace.h"
+
 using CCsvLine = std::vector<std::string>;
 using CCsvTable = std::vector<CCsvLine>;
 
@@ -21,6 +23,9 @@ void QuoteField(std::string& text);
 // ones are written empty, surplus ones are left out.
 std::string FormatCsv(const CCsvTable& table, size_t fieldsPerLine, char separator);
 
-// Creates or truncates path and writes the table. Returns false when the file
-// cannot be opened or written; a failed write removes what it wrote.
+// Writes the table to path, creating or replacing it. A write that fails
+// (a full disk) leaves no partial file and an existing one as it was.
+ReplaceResult ExportCsv(const CCsvTable& table, size_t fieldsPerLine, const std::string& path, char separator);
+
+// The same; true when the file was written.
 bool WriteCsv(const CCsvTable& table, size_t fieldsPerLine, const std::string& path, char separator);

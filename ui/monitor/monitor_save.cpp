@@ -1,7 +1,8 @@
 // The Monitor's "Save": the list as shown, header first, to a file the user
 // names.
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
+#include <QFileInfo>
 
 #include "export_table.h"
 #include "monitor_dlg.h"
@@ -11,19 +12,7 @@
 
 namespace {
 
-// Written to a temporary file and renamed at the end, so that a failure
-// while writing leaves no partial file and an existing one untouched.
-bool SaveBytes(const QString& path, const std::string& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
+QString Text(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 
 }  // namespace
 
@@ -32,8 +21,17 @@ void CMonitorDlg::OnSave()
     const QString path = MonitorSeams().choosePath(this);
     if (path.isEmpty())
         return;
-    const std::string bytes = FormatCsv(BuildExportTable(Model().Rows()), kExportFields, ',');
-    if (!SaveBytes(path, bytes))
-        MonitorSeams().showMessage(this, QString::fromLatin1(kTextCouldNotOpen.data(), kTextCouldNotOpen.size()) +
-                                             QDir::toNativeSeparators(path));
+    // A link the user chose is written through, as any program saving there would.
+    const QFileInfo chosen(path);
+    const QString target = chosen.isSymLink() && chosen.exists() ? chosen.canonicalFilePath() : path;
+    const std::string file = QFile::encodeName(target).toStdString();
+    switch (ExportCsv(BuildExportTable(Model().Rows()), kExportFields, file, ',')) {
+    case ReplaceResult::Replaced: return;
+    case ReplaceResult::OpenFailed:
+        MonitorSeams().showMessage(this, Text(kTextCouldNotOpen) + QDir::toNativeSeparators(path));
+        return;
+    case ReplaceResult::WriteFailed:
+        MonitorSeams().showMessage(this, Text(kTextCouldNotWrite) + QDir::toNativeSeparators(path));
+        return;
+    }
 }

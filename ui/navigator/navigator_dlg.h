@@ -55,6 +55,8 @@ public:
     // the session ends or a termination signal arrives.
     void OnExit();
     void ExitWithoutAsking();
+    // 1 after a refused start or a failed save at exit, else 0.
+    int ExitStatus() const { return m_Lifecycle.ExitStatus(); }
 
     CSimpleMessage m_Shown;
     int m_nCurrent = 0;
