@@ -1,5 +1,6 @@
 #include "agent_app.h"
 
+#include "focus_style.h"
 #include "navigator_dlg.h"
 #include "quit_signals.h"
 
@@ -8,6 +9,7 @@ CAgentApp::CAgentApp(int& argc, char** argv) : QApplication(argc, argv)
     // Message boxes carry the program's name; the navigator's loop is the
     // only one, and it alone decides when the program ends.
     setQuitOnLastWindowClosed(false);
+    setStyle(new CFocusStyle);
 }
 
 bool CAgentApp::InitInstance()

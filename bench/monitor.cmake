@@ -7,3 +7,8 @@ if(TARGET tellvane_monitor_ui)
   add_executable(monitor_widget_bench ${CMAKE_CURRENT_SOURCE_DIR}/monitor_widget_bench.cpp)
   target_link_libraries(monitor_widget_bench PRIVATE tellvane_monitor_ui benchmark::benchmark)
 endif()
+
+if(TARGET tellvane_monitor_ui)
+  add_executable(monitor_search_bench ${CMAKE_CURRENT_SOURCE_DIR}/monitor_search_bench.cpp)
+  target_link_libraries(monitor_search_bench PRIVATE tellvane_monitor_ui benchmark::benchmark)
+endif()

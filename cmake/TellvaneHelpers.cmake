@@ -17,6 +17,9 @@ endfunction()
 # Under Wine every test runs in the build folder's own prefix, quietly and
 # without the Mono and Gecko installers; the prefix is made by scripts/wine-tests.
 set(TELLVANE_TEST_ENV "TZ=UTC")
+if(TELLVANE_SANITIZE MATCHES "address")
+  list(APPEND TELLVANE_TEST_ENV "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+endif()
 if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
   set(TELLVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   list(APPEND TELLVANE_TEST_ENV "WINEPREFIX=${TELLVANE_WINEPREFIX}" "WINEDEBUG=-all"

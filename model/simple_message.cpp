@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <ctime>
+#include <tuple>
 
 namespace {
 
@@ -67,4 +68,15 @@ int32_t AtoiSaturating(std::string_view text)
     if (negative)
         return static_cast<int32_t>(value);
     return value < -int64_t{INT32_MAX} ? INT32_MAX : static_cast<int32_t>(-value);
+}
+
+bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b)
+{
+    auto fields = [](const CSimpleMessage& m) {
+        return std::tie(m.version, m.type, m.date, m.time, m.name, m.desc, m.sysName, m.lockName, m.gid, m.mid,
+                        m.sid, m.lid, m.tid, m.level, m.extra1, m.trnsName, m.ttime, m.addr, m.extra2,
+                        m.doorMonEvt.doorOpen, m.doorMonEvt.boltPos, m.doorMonEvt.manip, m.doorMonEvt.err,
+                        m.analogInput);
+    };
+    return fields(a) == fields(b);
 }

@@ -69,6 +69,10 @@ public:
     bool IsTransponderEvent() const { return type == 3; }
 };
 
+// The same event in two copies: every field equal but the read flag, which
+// the user changes while the event stays the same.
+bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b);
+
 // Cuts the next comma-separated token off the front of rest. Leaves token
 // alone when rest is empty (the parser relies on that for short texts).
 void NextToken(std::string& token, std::string& rest);

@@ -1,6 +1,7 @@
 #include "export_table.h"
 
 #include <cstdlib>
+#include <numeric>
 
 #include "pos_list.h"
 #include "row_text.h"
@@ -51,10 +52,17 @@ CCsvLine ExportRowLine(const CSimpleMessage& rec, size_t r, int posListEntry)
 
 CCsvTable BuildExportTable(const CMonitorRows& rows)
 {
+    std::vector<size_t> all(rows.size());
+    std::iota(all.begin(), all.end(), size_t{0});
+    return BuildExportTable(rows, all);
+}
+
+CCsvTable BuildExportTable(const CMonitorRows& rows, const std::vector<size_t>& shown)
+{
     CCsvTable table;
-    table.reserve(rows.size() + 1);
+    table.reserve(shown.size() + 1);
     table.push_back(ExportHeaderLine());
-    for (size_t r = 0; r < rows.size(); ++r)
-        table.push_back(ExportRowLine(rows[r].rec, r, PosListEntry(r)));
+    for (size_t d = 0; d < shown.size(); ++d)
+        table.push_back(ExportRowLine(rows[shown[d]].rec, d, PosListEntry(shown[d])));
     return table;
 }

@@ -25,3 +25,7 @@ CCsvLine ExportHeaderLine();
 
 // Header plus every row, each row with its current g_PosList entry.
 CCsvTable BuildExportTable(const CMonitorRows& rows);
+
+// Header plus the rows the list shows, given as indexes into rows in display
+// order: line d + 1 is rows[shown[d]] with its own g_PosList entry.
+CCsvTable BuildExportTable(const CMonitorRows& rows, const std::vector<size_t>& shown);

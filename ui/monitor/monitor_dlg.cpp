@@ -1,12 +1,15 @@
 #include "monitor_dlg.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include "config_monitor_dlg.h"
 #include "list_reduction.h"
 #include "monitor_model.h"
 #include "row_text.h"
+#include "search_proxy.h"
 #include "settings_io.h"
 #include "ui_monitor.h"
 #include "wait_cursor.h"
@@ -20,19 +23,31 @@ CMonitorDlg::CMonitorDlg(QWidget* navigator) : QDialog(navigator), m_ui(std::mak
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     m_pModel = new CMonitorModel(this);
+    m_pShown = new CSearchProxy(m_pModel, this);
     connect(m_ui->m_btnOK, &QPushButton::clicked, this, &CMonitorDlg::accept);
     connect(m_ui->m_btnCancel, &QPushButton::clicked, this, &CMonitorDlg::reject);
     connect(m_ui->m_btnConfigure, &QPushButton::clicked, this, &CMonitorDlg::OnConfigure);
     connect(m_ui->m_btnSave, &QPushButton::clicked, this, &CMonitorDlg::OnSave);
+    connect(m_ui->m_edtSearch, &QLineEdit::textChanged, m_pShown, &CSearchProxy::SetSearchText);
+    connect(m_ui->m_List, &QAbstractItemView::doubleClicked, this, &CMonitorDlg::OnDetails);
+    m_ui->m_edtSearch->installEventFilter(this);
+    m_ui->m_List->installEventFilter(this);
+    CreateShortcuts();
     OnInitDialog();
+    RestoreLayout();
 }
 
-CMonitorDlg::~CMonitorDlg() = default;
+CMonitorDlg::~CMonitorDlg()
+{
+    // The program can end with the Monitor on screen.
+    if (isVisible())
+        SaveLayout();
+}
 
 void CMonitorDlg::OnInitDialog()
 {
     QTreeView* list = m_ui->m_List;
-    list->setModel(m_pModel);
+    list->setModel(m_pShown);
     list->setIconSize(QSize(15, 15));
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -44,15 +59,32 @@ void CMonitorDlg::OnInitDialog()
     for (int c = 0; c < kMonitorColumns; ++c)
         header->resizeSection(c, kColumnWidths[c]);
     connect(header, &QHeaderView::sectionClicked, this, &CMonitorDlg::OnColumnClick);
+    m_rcList = list->geometry();
+    SetSearchShown(false);
     FillList();
     m_bInitialised = true;
+}
+
+void CMonitorDlg::CreateShortcuts()
+{
+    const auto bind = [this](QKeySequence keys, void (CMonitorDlg::*slot)()) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
+    };
+    bind(QKeySequence(Qt::CTRL | Qt::Key_F), &CMonitorDlg::OnFind);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_S), &CMonitorDlg::OnSave);
+    bind(QKeySequence(Qt::Key_F5), &CMonitorDlg::FillList);
 }
 
 void CMonitorDlg::FillList()
 {
     CWaitCursor wait;
+    const std::optional<CSimpleMessage> current = CurrentEvent();
     m_pModel->ClearList();
     m_pModel->SetRows(BuildMonitorRows(CurrentMonitorSettings(), m_fnToday));
+    if (current)
+        GoToEvent(*current);
+    ShowListFocus();
+    ShowCurrentDetails();
 }
 
 void CMonitorDlg::OnColumnClick(int column)
@@ -97,9 +129,66 @@ void CMonitorDlg::OnSize(int w, int h)
 {
     constexpr int kButtonWidth = 100, kButtonHeight = 28;
     const int buttonTop = h - 40;
-    m_ui->m_List->setGeometry(15, 15, w - 30, h - 80);
+    m_rcList = QRect(15, 15, w - 30, h - 80);
+    PlaceList();
     m_ui->m_btnOK->setGeometry(15, buttonTop, kButtonWidth, kButtonHeight);
     m_ui->m_btnConfigure->setGeometry(146, buttonTop, kButtonWidth, kButtonHeight);
     m_ui->m_btnSave->setGeometry(277, buttonTop, kButtonWidth, kButtonHeight);
     m_ui->m_btnCancel->setGeometry(w - 115, buttonTop, kButtonWidth, kButtonHeight);
+}
+
+bool CMonitorDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (watched == m_ui->m_edtSearch)
+            return OnSearchKey(key);
+        if (watched == m_ui->m_List)
+            return OnListKey(key);
+    }
+    if (event->type() == QEvent::FocusIn && watched == m_ui->m_List)
+        ShowListFocus();
+    return QDialog::eventFilter(watched, event);
+}
+
+// A focused list without a current row would show no focus at all.
+void CMonitorDlg::ShowListFocus()
+{
+    if (m_ui->m_List->hasFocus() && !m_ui->m_List->currentIndex().isValid())
+        GoToRow(0);
+}
+
+bool CMonitorDlg::OnListKey(int key)
+{
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || !m_ui->m_List->currentIndex().isValid())
+        return false;
+    OnDetails();
+    return true;
+}
+
+std::optional<CSimpleMessage> CMonitorDlg::CurrentEvent() const
+{
+    const QModelIndex current = m_pShown->mapToSource(m_ui->m_List->currentIndex());
+    if (!current.isValid())
+        return std::nullopt;
+    return m_pModel->Rows()[static_cast<size_t>(current.row())].rec;
+}
+
+void CMonitorDlg::GoToEvent(const CSimpleMessage& rec)
+{
+    for (int row = 0; row < m_pShown->rowCount(); ++row) {
+        const QModelIndex source = m_pShown->mapToSource(m_pShown->index(row, 0));
+        if (SameEvent(m_pModel->Rows()[static_cast<size_t>(source.row())].rec, rec)) {
+            GoToRow(row);
+            return;
+        }
+    }
+}
+
+void CMonitorDlg::GoToRow(int row)
+{
+    const QModelIndex index = m_pShown->index(row, 0);
+    if (!index.isValid())
+        return;
+    m_ui->m_List->setCurrentIndex(index);
 }

@@ -5,14 +5,18 @@
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 
 #include "monitor_settings.h"
 #include "row_sort.h"
+#include "simple_message.h"
 
 namespace Ui {
 class CMonitorDlg;
 }
+class CEventDetailsDlg;
 class CMonitorModel;
+class CSearchProxy;
 class QResizeEvent;
 
 class CMonitorDlg : public QDialog {
@@ -22,10 +26,13 @@ public:
     ~CMonitorDlg() override;
 
     // Rebuilds every row from the store under g_StoreMutex, newest first.
+    // The quick search and the row the user stands on stay.
     void FillList();
 
-    // For tests: the rows as shown, the sort state, and a fixed "today".
+    // For tests: the rows as filled and as shown, the sort state, and a
+    // fixed "today".
     const CMonitorModel& Model() const { return *m_pModel; }
+    const CSearchProxy& Shown() const { return *m_pShown; }
     const CSortState& SortState() const { return m_sort; }
     void SetTodaySource(TodayFn today) { m_fnToday = std::move(today); }
 
@@ -37,19 +44,43 @@ public slots:
     void OnConfigure();
     void OnSave();
     void OnColumnClick(int column);
+    void OnFind();     // the search field, shown and focused
+    void OnDetails();  // the details of the current row
 
 protected:
     void accept() override;  // OK, Enter
     void reject() override;  // Cancel, Escape, the close box
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnInitDialog();
     void OnSize(int width, int height);
+    void CreateShortcuts();
+
+    // The list's place, minus the search field's strip while that is shown.
+    void PlaceList();
+    void SetSearchShown(bool shown);
+    bool OnSearchKey(int key);
+    bool OnListKey(int key);
+
+    std::optional<CSimpleMessage> CurrentEvent() const;
+    void GoToEvent(const CSimpleMessage& rec);
+    void GoToRow(int row);
+    void ShowListFocus();
+    void StepDetails(int delta);
+    void ShowCurrentDetails();
+
+    void RestoreLayout();
+    void SaveLayout() const;
 
     std::unique_ptr<Ui::CMonitorDlg> m_ui;
     CMonitorModel* m_pModel = nullptr;
+    CSearchProxy* m_pShown = nullptr;
+    CEventDetailsDlg* m_pDetails = nullptr;  // while the details dialog is open
     CSortState m_sort;
     bool m_bInitialised = false;
+    QRect m_rcList;  // by the template, then by OnSize
     TodayFn m_fnToday = LocalToday;
 };

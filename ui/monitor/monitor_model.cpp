@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "qt_text.h"
+#include "quick_search.h"
 #include "row_text.h"
 
 namespace {
@@ -28,6 +29,7 @@ void CMonitorModel::SetRows(CMonitorRows rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_searchTexts.clear();
     endResetModel();
 }
 
@@ -37,7 +39,17 @@ void CMonitorModel::SortRows(const CSortState& state)
 {
     emit layoutAboutToBeChanged();
     ::SortRows(m_rows, state);
+    m_searchTexts.clear();
     emit layoutChanged();
+}
+
+const QStringList& CMonitorModel::SearchTexts(int row) const
+{
+    m_searchTexts.resize(m_rows.size());
+    QStringList& texts = m_searchTexts[static_cast<size_t>(row)];
+    if (texts.isEmpty())
+        texts = ::SearchTexts(m_rows[static_cast<size_t>(row)].rec);
+    return texts;
 }
 
 int CMonitorModel::rowCount(const QModelIndex& parent) const
@@ -56,6 +68,8 @@ QVariant CMonitorModel::data(const QModelIndex& index, int role) const
         return ToQString(CellText(rec, index.column()));
     if (role == Qt::DecorationRole && index.column() == kColType && HasLevelImage(rec.level))
         return m_levelIcons[rec.level];
+    if (role == Qt::AccessibleTextRole && index.column() == kColType)
+        return ToQString(LevelAccessibleText(rec.level));
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};

@@ -5,7 +5,9 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QStringList>
 #include <array>
+#include <vector>
 
 #include "monitor_row.h"
 #include "row_sort.h"
@@ -23,6 +25,10 @@ public:
 
     const CMonitorRows& Rows() const { return m_rows; }
 
+    // What the quick search compares for a row, made on first use after a
+    // refill or sort and kept until the next one.
+    const QStringList& SearchTexts(int row) const;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -30,6 +36,7 @@ public:
 
 private:
     CMonitorRows m_rows;
+    mutable std::vector<QStringList> m_searchTexts;  // by row; empty until made
     std::array<QIcon, 3> m_levelIcons;  // image index = level
 };
 

@@ -8,6 +8,7 @@
 #include "monitor_dlg.h"
 #include "monitor_model.h"
 #include "monitor_seams.h"
+#include "search_proxy.h"
 #include "string_table.h"
 
 namespace {
@@ -21,11 +22,12 @@ void CMonitorDlg::OnSave()
     const QString path = MonitorSeams().choosePath(this);
     if (path.isEmpty())
         return;
-    // A link the user chose is written through, as any program saving there would.
+    // What the list shows: the quick search narrows the export too. A link
+    // the user chose is written through, as any program saving there would.
     const QFileInfo chosen(path);
     const QString target = chosen.isSymLink() && chosen.exists() ? chosen.canonicalFilePath() : path;
     const std::string file = QFile::encodeName(target).toStdString();
-    switch (ExportCsv(BuildExportTable(Model().Rows()), kExportFields, file, ',')) {
+    switch (ExportCsv(BuildExportTable(Model().Rows(), Shown().ShownRows()), kExportFields, file, ',')) {
     case ReplaceResult::Replaced: return;
     case ReplaceResult::OpenFailed:
         MonitorSeams().showMessage(this, Text(kTextCouldNotOpen) + QDir::toNativeSeparators(path));

@@ -25,6 +25,11 @@ std::string TypeText(int32_t level)
     return std::string(LoadStringText(kTypeTextIds[level]));
 }
 
+std::string LevelAccessibleText(int32_t level)
+{
+    return HasLevelImage(level) ? TypeText(level) : "level " + std::to_string(level);
+}
+
 std::string DateTimeText(const CSimpleMessage& rec) { return rec.date + " " + rec.time; }
 
 std::string CellText(const CSimpleMessage& rec, int column)

@@ -36,17 +36,6 @@ constexpr int kAboutCommand = 16;
 
 std::string TimeDate(const CSimpleMessage& m) { return m.time + " " + m.date; }
 
-bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b)
-{
-    auto fields = [](const CSimpleMessage& m) {
-        return std::tie(m.version, m.type, m.date, m.time, m.name, m.desc, m.sysName, m.lockName, m.gid, m.mid,
-                        m.sid, m.lid, m.tid, m.level, m.extra1, m.trnsName, m.ttime, m.addr, m.extra2,
-                        m.doorMonEvt.doorOpen, m.doorMonEvt.boltPos, m.doorMonEvt.manip, m.doorMonEvt.err,
-                        m.analogInput);
-    };
-    return fields(a) == fields(b);
-}
-
 }  // namespace
 
 // The images live in this static library; nothing else would pull them in.

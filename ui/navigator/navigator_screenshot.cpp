@@ -8,10 +8,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "event_details_dlg.h"
 #include "event_store.h"
 #include "monitor_dlg.h"
+#include "monitor_model.h"
+#include "search_proxy.h"
 #include "navigator_dlg.h"
 #include "settings.h"
 #include "shell_seams.h"
@@ -27,6 +31,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "navigator.png";
     const QString monitorOut = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "monitor.png";
+    const QString searchOut = argc > 3 ? QString::fromLocal8Bit(argv[3]) : "monitor-search.png";
+    const QString detailsOut = argc > 4 ? QString::fromLocal8Bit(argv[4]) : "event-details.png";
 
     g_Beep = [] {};
     g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
@@ -51,6 +57,19 @@ int main(int argc, char** argv)
     navigator.m_pMonitor->resize(800, 260);
     QApplication::processEvents();
     saved = navigator.m_pMonitor->grab().save(monitorOut, "PNG") && saved;
+
+    // The quick search, and the details of the newest event it leaves.
+    navigator.m_pMonitor->OnFind();
+    navigator.m_pMonitor->findChild<QLineEdit*>("m_edtSearch")->setText("door 12");
+    QApplication::processEvents();
+    saved = navigator.m_pMonitor->grab().save(searchOut, "PNG") && saved;
+    CEventDetailsDlg details(navigator.m_pMonitor);
+    const QModelIndex newest = navigator.m_pMonitor->Shown().mapToSource(navigator.m_pMonitor->Shown().index(0, 0));
+    details.ShowEvent(navigator.m_pMonitor->Model().Rows()[newest.row()].rec);
+    details.EnableSteps(false, true);
+    details.show();
+    QApplication::processEvents();
+    saved = details.grab().save(detailsOut, "PNG") && saved;
     navigator.ExitWithoutAsking();
     return saved ? 0 : 1;
 }

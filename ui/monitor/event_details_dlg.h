@@ -1,0 +1,33 @@
+// The details of one Monitor row: every field of its event, read-only but
+// selectable for copying. Previous and Next ask the Monitor to step through
+// its rows in list order; the Monitor answers with ShowEvent.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <memory>
+
+#include "event_details.h"
+
+namespace Ui {
+class CEventDetailsDlg;
+}
+class QLineEdit;
+
+class CEventDetailsDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CEventDetailsDlg(QWidget* parent = nullptr);
+    ~CEventDetailsDlg() override;
+
+    void ShowEvent(const CSimpleMessage& rec);
+    // Each button only where the list has a row to step to.
+    void EnableSteps(bool previous, bool next);
+
+signals:
+    void step(int delta);  // -1 Previous, +1 Next
+
+private:
+    std::unique_ptr<Ui::CEventDetailsDlg> m_ui;
+    std::array<QLineEdit*, kDetailFieldCount> m_edits{};
+};
