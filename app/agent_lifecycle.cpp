@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QTimer>
 
+#include "alert_settings.h"
 #include "app_directory.h"
 #include "diagnostic_file.h"
 #include "event_file.h"
@@ -84,6 +85,7 @@ bool CAgentLifecycle::Start()
         return false;
     }
     ReadAllSettings();
+    ReadAlertSettings();
     ReadSiteSettings();
     m_SiteLog.SetEnabled(gJournal != 0);
     JournalAgent(AgentEvent::kStart, "Tellvane started");
@@ -97,6 +99,7 @@ bool CAgentLifecycle::Start()
         m_Window.Report(loaded.message);
     StartIntake();
     m_Window.StartTimers();
+    m_Window.StartAlerts();
     m_bStarted = true;
     // A quit that arrived during start-up (a message box runs the event
     // loop) is carried out now that there is a store to save.

@@ -30,6 +30,8 @@ public:
     virtual CSimpleMessage& ShownRecord() = 0;
     virtual void StartTimers() = 0;
     virtual void StopTimers() = 0;
+    // The desktop alerts (tray icon, notifications), once the store is loaded.
+    virtual void StartAlerts() {}
     // Frees what the window owns (Monitor, banner images) and ends its loop.
     virtual void CloseWindow() = 0;
     // Shows, where the user looks, that no events are being received and

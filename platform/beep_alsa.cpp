@@ -1,4 +1,4 @@
-// The new-message beep: a 600 Hz sine for 500 ms on the ALSA "default" device.
+// The alert sounds: sines on the ALSA "default" device, 16-bit mono.
 
 #include <alsa/asoundlib.h>
 
@@ -12,29 +12,35 @@
 namespace {
 
 constexpr unsigned kRate = 48000;
-constexpr double kFrequency = 600.0;
-constexpr unsigned kDurationMs = 500;
 constexpr double kAmplitude = 0.4 * 32767;
 
 // ALSA reports a missing device on stderr; the beep is meant to be silent then.
 void QuietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
 
-std::vector<int16_t> SineSamples()
+void AppendSine(std::vector<int16_t>& samples, const CTone& tone)
 {
-    const unsigned count = kRate * kDurationMs / 1000;
-    std::vector<int16_t> samples(count);
+    const unsigned count = kRate * tone.ms / 1000;
     for (unsigned i = 0; i < count; ++i) {
-        const double phase = 2.0 * std::numbers::pi * kFrequency * i / kRate;
-        samples[i] = static_cast<int16_t>(std::lround(kAmplitude * std::sin(phase)));
+        const double phase = 2.0 * std::numbers::pi * tone.hz * i / kRate;
+        samples.push_back(static_cast<int16_t>(std::lround(kAmplitude * std::sin(phase))));
+    }
+}
+
+// One buffer for the whole sequence, pauses included, so the device is
+// opened once and the pauses are exact.
+std::vector<int16_t> SequenceSamples(const CToneSequence& tones)
+{
+    std::vector<int16_t> samples;
+    for (size_t i = 0; i < tones.size(); ++i) {
+        if (i > 0)
+            samples.insert(samples.end(), kRate * kTonePauseMs / 1000, 0);
+        AppendSine(samples, tones[i]);
     }
     return samples;
 }
 
-}  // namespace
-
-void PlayBeep()
+void PlaySamples(const std::vector<int16_t>& samples)
 {
-    static const std::vector<int16_t> samples = SineSamples();
     snd_lib_error_set_handler(QuietAlsaErrors);
     snd_pcm_t* pcm = nullptr;
     if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0)
@@ -54,4 +60,18 @@ void PlayBeep()
         snd_pcm_drain(pcm);
     }
     snd_pcm_close(pcm);
+}
+
+}  // namespace
+
+void PlayBeep()
+{
+    static const std::vector<int16_t> samples = SequenceSamples({kBeepTone});
+    PlaySamples(samples);
+}
+
+void PlayTones(const CToneSequence& tones)
+{
+    if (!tones.empty())
+        PlaySamples(SequenceSamples(tones));
 }

@@ -7,3 +7,4 @@
 #include "instance_lock.h"
 #include "journal.h"
 #include "runtime_dir.h"
+#include "tone_player.h"

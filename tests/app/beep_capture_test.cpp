@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "alert_level.h"
 #include "platform.h"
 
 namespace {
@@ -93,6 +94,56 @@ TEST(BeepTest, Plays600HzForHalfASecondOnTheDefaultDevice)
     for (int16_t s : capture.samples)
         peak = std::max<int16_t>(peak, static_cast<int16_t>(std::abs(s)));
     EXPECT_GT(peak, 8000) << "audible";
+    fs::remove_all(home);
+}
+
+// The tones of a capture: runs of sound split by at least 5 ms of silence.
+std::vector<std::vector<int16_t>> SplitTones(const std::vector<int16_t>& samples, uint32_t rate)
+{
+    const size_t gap = rate / 200;
+    std::vector<std::pair<size_t, size_t>> runs;  // first and last loud sample
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(samples[i]) <= 100)
+            continue;
+        if (runs.empty() || i - runs.back().second > gap)
+            runs.push_back({i, i});
+        runs.back().second = i;
+    }
+    std::vector<std::vector<int16_t>> tones;
+    for (const auto& [first, last] : runs)
+        tones.emplace_back(samples.begin() + first, samples.begin() + last + 1);
+    return tones;
+}
+
+TEST(BeepTest, EachLevelSoundsItsCountOfTonesAtItsPitch)
+{
+    const fs::path home = fs::temp_directory_path() / ("tones_test_" + std::to_string(::getpid()));
+    fs::create_directories(home);
+    const fs::path wav = home / "tones.wav";
+    std::ofstream(home / ".asoundrc") << "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \""
+                                      << wav.string() << "\"\n  format \"wav\"\n}\n";
+    setenv("HOME", home.c_str(), 1);
+
+    struct Expected {
+        int level;
+        bool perLevel;
+        size_t tones;
+        double hz;
+    };
+    for (const Expected& expected : {Expected{kLevelMessage, true, 1, 600}, Expected{kLevelWarning, true, 2, 600},
+                                     Expected{kLevelAlarm, true, 3, 900}, Expected{kLevelAlarm, false, 1, 600}}) {
+        SCOPED_TRACE(testing::Message() << "level " << expected.level << (expected.perLevel ? "" : ", one beep"));
+        fs::remove(wav);
+        PlayTones(LevelTones(expected.level, expected.perLevel));
+        const Capture capture = ReadWav(wav);
+        ASSERT_GT(capture.rate, 0u);
+        const auto tones = SplitTones(capture.samples, capture.rate);
+        ASSERT_EQ(tones.size(), expected.tones);
+        for (const auto& tone : tones) {
+            EXPECT_NEAR(1000.0 * tone.size() / capture.rate, 500.0, 20.0);
+            EXPECT_NEAR(MeasureFrequency(tone, capture.rate), expected.hz, 5.0);
+        }
+    }
     fs::remove_all(home);
 }
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "about_dlg.h"
+#include "alerts.h"
 #include "dialog_units.h"
 #include "event_file.h"
 #include "event_store.h"
@@ -80,6 +81,7 @@ void CNavigatorDlg::CreateControls()
     connect(m_ui->btnAllRead, &QPushButton::clicked, this, &CNavigatorDlg::OnAllRead);
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, &CNavigatorDlg::OnCommitData);
+    ConnectAlerts();
 }
 
 // ---- Start-up ------------------------------------------------------------
@@ -187,6 +189,7 @@ void CNavigatorDlg::OnTimer(int id)
     case kTimerRefresh:
         RefreshView();
         BlinkBanner();
+        m_pAlerts->UpdateUnread();
         break;
     case kTimerSave: OnFileSave(); break;
     case kTimerDrain: DrainIntake(); break;
@@ -259,6 +262,7 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     // says what happened, not its end.
     for (QLineEdit* edit : m_textEdits)
         edit->setCursorPosition(0);
+    ShowLevel();
 }
 
 void CNavigatorDlg::RefreshView()
@@ -285,8 +289,7 @@ void CNavigatorDlg::RefreshView()
 // The new-message reaction, under the store mutex.
 void CNavigatorDlg::HandOver()
 {
-    if (gBeep != 0)
-        g_Beep();
+    m_pAlerts->OnArrivals();
     if (gPop != 0) {
         showNormal();
         move(g_WndPlacement.topLeft());
@@ -346,6 +349,7 @@ void CNavigatorDlg::OnRead()
         return;
     }
     WriteBackReadBox();
+    m_pAlerts->UpdateUnread();
 }
 
 // The box belongs to the record on screen. It is written back at once, not
@@ -360,16 +364,16 @@ void CNavigatorDlg::WriteBackReadBox()
     }
     // Arrivals not yet handed over have moved cur_item (and an eviction may
     // have moved the record itself).
-    const int slot = FindShownSlot();
+    const int slot = FindSlot(m_Shown);
     m_Shown.read = m_bRead;
     if (slot >= 0)
         g_Array[slot].read = m_bRead;
 }
 
-int CNavigatorDlg::FindShownSlot() const
+int CNavigatorDlg::FindSlot(const CSimpleMessage& rec) const
 {
     for (int slot = max_used_item; slot >= 0; --slot) {
-        if (SameEvent(g_Array[slot], m_Shown))
+        if (SameEvent(g_Array[slot], rec))
             return slot;
     }
     return -1;
@@ -380,6 +384,7 @@ void CNavigatorDlg::OnAllRead()
     MarkAllRead();
     m_bRead = 1;
     DoDataExchange(false);
+    m_pAlerts->UpdateUnread();
 }
 
 void CNavigatorDlg::OnFileSave()
@@ -458,6 +463,7 @@ void CNavigatorDlg::OnCommitData(QSessionManager&) { ExitWithoutAsking(); }
 
 void CNavigatorDlg::CloseWindow()
 {
+    m_pAlerts->Stop();
     DeleteMonitor();
     m_pBitmaps[0] = m_pBitmaps[1] = QPixmap();
     done(Accepted);

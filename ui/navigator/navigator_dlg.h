@@ -14,6 +14,7 @@
 #include "agent_lifecycle.h"
 #include "simple_message.h"
 
+class CAlerts;
 class CMonitorDlg;
 class QEventLoop;
 class QAction;
@@ -67,6 +68,7 @@ public:
     std::string m_strTimeDate, m_strGroupId, m_strLocking, m_strMemberId, m_strName, m_strMessage,
         m_strLockingSystem;
     CMonitorDlg* m_pMonitor = nullptr;
+    CAlerts* m_pAlerts = nullptr;
 
 public slots:
     void OnNext();
@@ -78,6 +80,11 @@ public slots:
     void OnFileSave();
     void OnMonitor();
     void OnOptions();
+    void OnAlerts();
+    // Restores and raises the window (the tray, a notification).
+    void ShowNavigator();
+    // Shows rec, if it is still stored, in the window brought forward.
+    void OnShowEvent(const CSimpleMessage& rec);
 
 public:
     void accept() override;  // OnOK
@@ -94,6 +101,7 @@ private:
     CSimpleMessage& ShownRecord() override { return m_Shown; }
     void StartTimers() override;
     void StopTimers() override;
+    void StartAlerts() override;
     void CloseWindow() override;
     void ShowEndpointNotice(std::string_view notice) override;
 
@@ -111,7 +119,10 @@ private:
     void RefillMonitor();
     void DeleteMonitor();
     void OnSysCommand(int id);
-    int FindShownSlot() const;
+    int FindSlot(const CSimpleMessage& rec) const;
+    void ConnectAlerts();
+    void AddAlertsEntry();
+    void ShowLevel();
 
     std::unique_ptr<Ui::CNavigatorDlg> m_ui;
     // Declared after the controls it reaches through CAgentWindow, so that

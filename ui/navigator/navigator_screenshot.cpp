@@ -26,6 +26,7 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
         setenv(name, home.path().toLocal8Bit().constData(), 1);
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");  // nor any desktop's notifications
     // Nor any running Tellvane's endpoint.
     setenv("TELLVANE_ENDPOINT", ("tellvane-screenshot-" + std::to_string(getpid())).c_str(), 1);
     QApplication app(argc, argv);
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     const QString detailsOut = argc > 4 ? QString::fromLocal8Bit(argv[4]) : "event-details.png";
 
     g_Beep = [] {};
+    g_PlayTones = [](const CToneSequence&) {};
     g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
     CNavigatorDlg navigator;
     if (!navigator.OnInitDialog())

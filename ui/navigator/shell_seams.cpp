@@ -26,6 +26,10 @@ QMessageBox::StandardButton RealMessageBox(QWidget* parent, const QString& text,
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+void PlayInBackground(const CToneSequence& tones) { SoundPlayer().Play(tones); }
+
+void BeepInBackground() { PlayInBackground({kBeepTone}); }
+
 }  // namespace
 
 bool IsHeadless()
@@ -34,7 +38,8 @@ bool IsHeadless()
 }
 
 MessageBoxFn g_MessageBox = RealMessageBox;
-std::function<void()> g_Beep = PlayBeep;
+std::function<void()> g_Beep = BeepInBackground;
+std::function<void(const CToneSequence&)> g_PlayTones = PlayInBackground;
 CTimerPeriods g_TimerPeriods;
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text, QMessageBox::StandardButtons buttons)
@@ -45,6 +50,7 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text, 
 void ResetShellSeams()
 {
     g_MessageBox = RealMessageBox;
-    g_Beep = PlayBeep;
+    g_Beep = BeepInBackground;
+    g_PlayTones = PlayInBackground;
     g_TimerPeriods = CTimerPeriods();
 }

@@ -1,0 +1,46 @@
+// Desktop notifications: a short note on the desktop per new event, with a
+// default action that brings the program forward on that event. The
+// freedesktop notification service over the session bus on Linux; on
+// Windows the tray icon is the desktop alert and this does nothing.
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+enum class NoticeUrgency { kLow = 0, kNormal = 1, kCritical = 2 };
+
+struct CDesktopNotice {
+    QString summary;
+    QString body;  // plain text; lines separated by '\n'
+    NoticeUrgency urgency = NoticeUrgency::kNormal;
+    quint64 key = 0;  // handed back by Activated
+};
+
+class CDesktopNotifier : public QObject {
+    Q_OBJECT
+
+public:
+    // Connects to the user's session bus, if there is one; without it, or
+    // without a notification service on it, Notify does nothing, silently.
+    explicit CDesktopNotifier(QObject* parent = nullptr);
+    ~CDesktopNotifier() override;
+
+    // Never waits for the service.
+    void Notify(const CDesktopNotice& notice);
+
+signals:
+    // The user chose the notice's default action ("Show").
+    void Activated(quint64 key);
+
+private slots:
+    void OnActionInvoked(uint id, const QString& action);
+    void OnClosed(uint id, uint reason);
+
+private:
+    void Track(uint id, quint64 key);
+
+    struct CImpl;
+    std::unique_ptr<CImpl> m_pImpl;
+};

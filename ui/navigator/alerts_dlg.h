@@ -1,0 +1,35 @@
+// The Alerts dialog: desktop notifications, a sound per level and the
+// repeated alarm sound.
+#pragma once
+
+#include <memory>
+
+#include <QDialog>
+
+namespace Ui {
+class CAlertsDlg;
+}
+
+class CAlertsDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CAlertsDlg(QWidget* parent = nullptr);
+    ~CAlertsDlg() override;
+
+    // Shows the members in the controls, then runs the dialog modally.
+    int DoModal();
+    // Transfers between controls and members: in (true) or out.
+    void DoDataExchange(bool saveAndValidate);
+    void accept() override;
+
+    int m_bNotify = 1;
+    int m_bLevelSound = 1;
+    int m_bAlarmRepeat = 0;
+    int m_nRepeatSecs = 30;
+
+private:
+    void OnAlarmRepeat();
+
+    std::unique_ptr<Ui::CAlertsDlg> m_ui;
+};
