@@ -6,7 +6,7 @@ comma      := ,
 
 configure = cmake -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(2) $(CMAKE_ARGS) $(3) >/dev/null
 
-.PHONY: deps build run test test-asan test-tsan test-windows fuzz clean
+.PHONY: deps build run test test-asan test-tsan test-windows test-windows-core check-windows-gui fuzz clean
 
 deps:
 	@scripts/install-deps build
@@ -36,13 +36,30 @@ test-tsan: deps
 	cmake --build build-tsan -j $(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threads
 
-# The Windows build (everything but the Qt windows), cross-compiled with
-# mingw-w64; every test program runs under Wine in a fresh prefix.
+# The whole program for Windows, its windows included, cross-compiled with
+# mingw-w64 against a static Qt built from Debian's source (cached; the
+# first run builds it) and packaged; every test program, the program itself
+# and its installer run under Wine in a fresh prefix, on a private display.
 test-windows:
 	@scripts/install-deps windows
-	@$(call configure,build-win,Release,-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTELLVANE_GUI=OFF -DTELLVANE_BENCH=OFF)
+	@qt=$$(scripts/build-qt-mingw) && $(call configure,build-win,Release,-DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DTELLVANE_GUI=ON -DTELLVANE_BENCH=OFF)
 	cmake --build build-win -j $(JOBS)
-	scripts/wine-tests build-win --output-on-failure -j $(JOBS) --timeout 300
+	cd build-win && cpack -G NSIS >/dev/null && cpack -G ZIP >/dev/null && ls tellvane-*-win64.*
+	scripts/wine-tests build-win --output-on-failure -j $(JOBS) --timeout 600
+
+# The quick Windows check without Qt: the core, the platform layer, the
+# sender and their tests.
+test-windows-core:
+	@scripts/install-deps windows
+	@$(call configure,build-win-core,Release,-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTELLVANE_GUI=OFF -DTELLVANE_BENCH=OFF)
+	cmake --build build-win-core -j $(JOBS)
+	scripts/wine-tests build-win-core --output-on-failure -j $(JOBS) --timeout 300
+
+# Every Qt source of the Windows build compiled for Windows, syntax only,
+# against Debian's Qt headers: quick, and needs no Qt for mingw.
+check-windows-gui:
+	@scripts/install-deps build windows
+	JOBS=$(JOBS) scripts/check-windows-gui build-wincheck
 
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
@@ -52,4 +69,4 @@ fuzz: deps
 	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-win
+	rm -rf build build-asan build-tsan build-fuzz build-win build-win-core build-wincheck

@@ -9,4 +9,5 @@ target_link_libraries(tellvane_app PUBLIC tellvane_navigator tellvane_quit_signa
 add_executable(tellvane main.cpp command_line.cpp command_line.h)
 target_compile_definitions(tellvane PRIVATE TELLVANE_VERSION="${PROJECT_VERSION}.0")
 target_link_libraries(tellvane PRIVATE tellvane_app tellvane_window_platform)
+tellvane_link_qt_plugins(tellvane)
 set_target_properties(tellvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -1,9 +1,16 @@
 # Installation and the Debian package.
 include(GNUInstallDirs)
 
+# On Windows both programs sit in the top folder: the data file is written
+# beside the executable.
+if(WIN32)
+  set(program_destination .)
+else()
+  set(program_destination ${CMAKE_INSTALL_BINDIR})
+endif()
 foreach(program tellvane tellvane-send)
   if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS ${program} RUNTIME DESTINATION ${program_destination})
   endif()
 endforeach()
 
@@ -50,8 +57,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION}.0)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop event agent for an electronic locking system")
 # CPack indents every line of it by one space itself.
 set(CPACK_PACKAGE_DESCRIPTION "Tellvane receives lock, door-monitoring, warning and alarm events from the\nlock-management software on the same workstation, keeps them across restarts,\nmakes new events noticed and lists them in a filterable, sortable Monitor\nwith CSV export. Includes tellvane-send, a command-line sender for trials.")
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/PackagingWindows.cmake)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zentrovo <support@zentrovo.invalid>")

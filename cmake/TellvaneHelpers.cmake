@@ -26,13 +26,13 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
        "WINEDLLOVERRIDES=mscoree,mshtml=")
 endif()
 
-# tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...])
+# tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...] [ARGS a...])
 # One GoogleTest executable; its cases are registered one by one with CTest.
 # Every test runs with TZ=UTC so that date texts are predictable. Tests that
 # start the program give it an endpoint of their own, so none of them need
 # to wait for another.
 function(tellvane_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV;ARGS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   # ENVIRONMENT and LABELS are lists; each value must reach CTest as one
@@ -47,12 +47,21 @@ function(tellvane_add_gtest name)
   set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   if(CMAKE_CROSSCOMPILING)
     # Discovery would have to run the .exe at build time; one CTest entry per binary.
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
     file(WRITE ${properties_file} "set_tests_properties(${name} PROPERTIES ${values})\n")
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 EXTRA_ARGS ${T_ARGS})
     file(WRITE ${properties_file}
       "foreach(test IN LISTS ${name}_TESTS)\n  set_tests_properties(\"\${test}\" PROPERTIES ${values})\nendforeach()\n")
   endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
+endfunction()
+
+# A static Qt links only the default platform plugin into a program; the
+# headless runs and the widget tests need the offscreen one as well.
+function(tellvane_link_qt_plugins target)
+  get_target_property(qt_type Qt6::Core TYPE)
+  if(qt_type STREQUAL "STATIC_LIBRARY")
+    qt_import_plugins(${target} INCLUDE Qt6::QOffscreenIntegrationPlugin)
+  endif()
 endfunction()

@@ -1,14 +1,11 @@
 #include "widget_fixture.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <string>
-
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include "event_store.h"
+#include "fresh_profile.h"
 #include "settings.h"
 #include "shell_seams.h"
 
@@ -38,14 +35,9 @@ private:
 void WidgetTest::SetUp()
 {
     m_home = std::make_unique<QTemporaryDir>();
-    const QByteArray home = m_home->path().toLocal8Bit();
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
-        setenv(name, home.constData(), 1);
-    // No notification reaches the desktop of whoever runs the tests.
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    setenv("XDG_STATE_HOME", (home + "/state").constData(), 1);
+    UseFreshProfile(m_home->path());
     // A Tellvane of the user's may be listening on the real endpoint.
-    setenv("TELLVANE_ENDPOINT", ("tellvane-test-" + std::to_string(::getpid())).c_str(), 1);
+    qputenv("TELLVANE_ENDPOINT", "tellvane-test-" + QByteArray::number(QCoreApplication::applicationPid()));
     ResetSettings();
     ResetStore();
     g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {

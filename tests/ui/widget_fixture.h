@@ -3,16 +3,16 @@
 #pragma once
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "event_store.h"
+#include "fresh_profile.h"
 #include "monitor_seams.h"
 #include "settings.h"
 
@@ -21,10 +21,10 @@ protected:
     void SetUp() override
     {
         const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_dir = std::filesystem::temp_directory_path() / "tellvane-monitor-ui" / std::to_string(::getpid()) / test;
+        m_dir = std::filesystem::temp_directory_path() / "tellvane-monitor-ui" / std::to_string(QCoreApplication::applicationPid()) / test;
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
-        ::setenv("XDG_CONFIG_HOME", m_dir.c_str(), 1);
+        UseFreshProfile(QString::fromStdString(m_dir.string()));
         ResetSettings();
         ResetStore();
         m_savedSeams = MonitorSeams();

@@ -1,11 +1,6 @@
 // Draws the navigator and the Monitor offscreen, showing a few events, into
 // PNGs for the README: scripts/screenshots runs it.
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <string>
-
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -25,10 +20,10 @@ int main(int argc, char** argv)
     // A private home, so the run touches no real settings or data file.
     QTemporaryDir home;
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "XDG_STATE_HOME"})
-        setenv(name, home.path().toLocal8Bit().constData(), 1);
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");  // nor any desktop's notifications
+        qputenv(name, home.path().toLocal8Bit());
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");  // nor any desktop's notifications
     // Nor any running Tellvane's endpoint.
-    setenv("TELLVANE_ENDPOINT", ("tellvane-screenshot-" + std::to_string(getpid())).c_str(), 1);
+    qputenv("TELLVANE_ENDPOINT", "tellvane-screenshot-" + QByteArray::number(QCoreApplication::applicationPid()));
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "navigator.png";
     const QString monitorOut = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "monitor.png";
