@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <iostream>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include "intake_queue.h"
 #include "pipe_server.h"
 #include "settings.h"
+#include "site_settings.h"
 #include "string_table.h"
 
 namespace {
@@ -24,6 +26,31 @@ namespace {
 // How often the threads of connections that ended after the last client are
 // joined; the listener joins the others as new clients arrive.
 constexpr int kReapPeriodMs = 1000;
+
+// The listener's news about the endpoint's name, carried to the GUI thread.
+constexpr QEvent::Type kEndpointChangedEvent = static_cast<QEvent::Type>(QEvent::User + 7);
+
+class CEndpointChanged : public QEvent {
+public:
+    explicit CEndpointChanged(CEndpointState state) : QEvent(kEndpointChangedEvent), m_State(std::move(state)) {}
+    CEndpointState m_State;
+};
+
+// How long the end of the program waits for the site's log to take its
+// last lines; a log that is stuck loses them.
+constexpr auto kJournalFlushWait = std::chrono::seconds(1);
+
+// Everyone when the list is empty; otherwise only the users it names, so a
+// sender whose user is not known is refused too.
+std::function<bool(const CPeer&)> SenderFilter(const std::string& list)
+{
+    const auto uids = ParseSenderUids(list);
+    if (!uids)
+        return {};
+    return [uids = *uids](const CPeer& sender) {
+        return std::find(uids.begin(), uids.end(), sender.m_nUid) != uids.end();
+    };
+}
 
 }  // namespace
 
@@ -33,6 +60,10 @@ CAgentLifecycle::~CAgentLifecycle()
 {
     // Connection threads post to this object; none may outlive it.
     StopIntake();
+    // The exit drain has journalled its events by now.
+    if (m_bHookSet)
+        g_OnEventStored = nullptr;
+    m_SiteLog.Flush(kJournalFlushWait);
 }
 
 bool CAgentLifecycle::Start()
@@ -41,13 +72,24 @@ bool CAgentLifecycle::Start()
     m_Window.PrepareWindow();
     if (!AcquireLocks()) {
         m_nExitStatus = 1;
+        // The site's log is the one setting a refused start looks at.
+        ReadSiteSettings();
+        m_SiteLog.SetEnabled(gJournal != 0);
+        JournalAgent(AgentEvent::kSecondInstance, LoadStringText(IDS_ALREADY_RUNNING));
         m_Window.Report(LoadStringText(IDS_ALREADY_RUNNING));
         return false;
     }
     ReadAllSettings();
     ReadAlertSettings();
+    ReadSiteSettings();
+    m_SiteLog.SetEnabled(gJournal != 0);
+    JournalAgent(AgentEvent::kStart, "Tellvane started");
     ResetStore(kDefaultCapacity);
     const FileOutcome loaded = LoadEventFile(m_Window.ShownRecord());
+    // Both set the file aside; the load's message box says nothing of it.
+    if (loaded.kind == FileOutcome::Damaged || loaded.kind == FileOutcome::OpenFailed)
+        JournalAgent(AgentEvent::kDamagedFile,
+                     "The data file " + EventFilePath() + " could not be read whole and was set aside");
     if (!loaded.message.empty())
         m_Window.Report(loaded.message);
     StartIntake();
@@ -81,9 +123,21 @@ bool CAgentLifecycle::AcquireLocks()
 
 void CAgentLifecycle::StartIntake()
 {
+    CPipeServerConfig config;
     // No end notices: one per connection would wake the GUI thread for
-    // every event sent on a connection of its own.
-    m_bIntakeStarted = StartPipeServer();
+    // every event sent on a connection of its own. A timer reaps instead.
+    config.m_acceptSender = SenderFilter(gSenderUids);
+    config.m_onSenderRefused = [this](const CPeer& sender) { Journal(SenderRefusedEntry(sender)); };
+    config.m_onEndpointChanged = [this](const CEndpointState& state) {
+        QCoreApplication::postEvent(this, new CEndpointChanged(state));
+    };
+    m_strEndpoint = config.m_strName;
+    // Runs in the drain: the entry is only built when the log has room.
+    g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) {
+        m_SiteLog.Post([&] { return EventEntry(rec, sender); });
+    };
+    m_bHookSet = true;
+    m_bIntakeStarted = StartPipeServer(std::move(config));
     if (m_bIntakeStarted)
         m_nReapTimer = startTimer(kReapPeriodMs);
 }
@@ -106,6 +160,54 @@ void CAgentLifecycle::timerEvent(QTimerEvent* e)
         QObject::timerEvent(e);
 }
 
+bool CAgentLifecycle::event(QEvent* e)
+{
+    if (e->type() == kEndpointChangedEvent) {
+        OnEndpointChanged(static_cast<CEndpointChanged*>(e)->m_State);
+        return true;
+    }
+    return QObject::event(e);
+}
+
+// A name held by another process means the lock software's events go there:
+// the user, standard error and the site's log all hear of it.
+void CAgentLifecycle::OnEndpointChanged(const CEndpointState& state)
+{
+    if (m_bEnded)
+        return;
+    Journal(EndpointEntry(m_strEndpoint, state, m_bEverReceived));
+    const std::string notice = EndpointNotice(m_strEndpoint, state);
+    if (state.m_bReceiving) {
+        m_bEverReceived = true;
+        if (!m_bNoticeShown)
+            return;
+        m_bNoticeShown = false;
+        m_Window.ShowEndpointNotice({});
+    } else {
+        m_bNoticeShown = true;
+        m_Window.ShowEndpointNotice(notice);
+    }
+    std::cerr << notice << std::endl;
+}
+
+void CAgentLifecycle::Journal(CJournalEntry entry)
+{
+    m_SiteLog.Post([&] { return std::move(entry); });
+}
+
+void CAgentLifecycle::JournalAgent(AgentEvent event, std::string_view message)
+{
+    Journal(AgentEntry(event, message));
+}
+
+FileOutcome CAgentLifecycle::Save()
+{
+    FileOutcome outcome = SaveEventFile();
+    if (outcome.kind != FileOutcome::Saved)
+        JournalAgent(AgentEvent::kSaveFailed, outcome.message);
+    return outcome;
+}
+
 void CAgentLifecycle::ExitUnattended()
 {
     if (!m_bStarted) {
@@ -126,6 +228,7 @@ void CAgentLifecycle::Exit(ExitPath path)
     StopIntake();
     DrainQueueCompletely();
     SaveAtExit(path);
+    JournalAgent(AgentEvent::kExit, "Tellvane ended");
     m_Window.CloseWindow();
 }
 
@@ -135,11 +238,15 @@ void CAgentLifecycle::Exit(ExitPath path)
 // there it goes to standard error instead of a box.
 void CAgentLifecycle::SaveAtExit(ExitPath path)
 {
-    const FileOutcome saved = SaveEventFile();
+    const FileOutcome saved = Save();
     if (saved.kind == FileOutcome::Saved)
         return;
     m_nExitStatus = 1;
     const FileOutcome rescued = RescueEventFile(std::time(nullptr));
+    if (rescued.kind == FileOutcome::Rescued)
+        JournalAgent(AgentEvent::kRescueCopy, rescued.message);
+    else
+        JournalAgent(AgentEvent::kSaveFailed, rescued.message);
     const std::string text = saved.message + (rescued.message.empty() ? "" : "\n" + rescued.message);
     if (path == ExitPath::kConfirmed) {
         m_Window.Report(text);

@@ -9,8 +9,11 @@
 
 #include <QObject>
 
+#include "event_file.h"
 #include "instance_lock.h"
+#include "journal_entries.h"
 #include "simple_message.h"
+#include "site_log.h"
 
 // What start-up and exit need of the main window.
 class CAgentWindow {
@@ -31,6 +34,9 @@ public:
     virtual void StartAlerts() {}
     // Frees what the window owns (Monitor, banner images) and ends its loop.
     virtual void CloseWindow() = 0;
+    // Shows, where the user looks, that no events are being received and
+    // why; an empty notice clears it.
+    virtual void ShowEndpointNotice(std::string_view /*notice*/) {}
 };
 
 // How the program is being left.
@@ -64,16 +70,29 @@ public:
     // at exit, 0 otherwise.
     int ExitStatus() const { return m_nExitStatus; }
 
+    // Saves the store now (timer, File/Save); a failure also goes to the
+    // site's log.
+    FileOutcome Save();
+
 protected:
+    bool event(QEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
 
 private:
     bool AcquireLocks();
     void StartIntake();
     void StopIntake();
+    void OnEndpointChanged(const CEndpointState& state);
+    void Journal(CJournalEntry entry);
+    void JournalAgent(AgentEvent event, std::string_view message);
     void SaveAtExit(ExitPath path);
 
     CAgentWindow& m_Window;
+    CSiteLog m_SiteLog;
+    std::string m_strEndpoint;       // the name intake listens under
+    bool m_bEverReceived = false;    // the endpoint was ours at some point
+    bool m_bNoticeShown = false;
+    bool m_bHookSet = false;         // g_OnEventStored reaches this object
     std::unique_ptr<CInstanceLock> m_InstanceMutex;
     std::unique_ptr<CInstanceLock> m_DataLock;
     bool m_bIntakeStarted = false;

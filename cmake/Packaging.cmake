@@ -62,6 +62,9 @@ if(WIN32)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  # CPack's strip leaves the compilers' .comment and .note sections, which
+  # Debian's own packages drop.
+  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/StripPackage.cmake)
 endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -71,7 +74,4 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Without it Qt finds no platform in a Wayland session that has no X server.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
-# CPack's strip leaves the compilers' .comment and .note sections, which
-# Debian's own packages drop.
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/StripPackage.cmake)
 include(CPack)

@@ -5,8 +5,9 @@
 
 #include "event_store.h"
 
-std::deque<std::string> g_InQueue;
+std::deque<CQueuedText> g_InQueue;
 std::mutex g_InQueueMutex;
+std::function<void(const CSimpleMessage&, const CPeer&)> g_OnEventStored;
 
 namespace {
 
@@ -28,7 +29,7 @@ std::atomic<bool> s_bClosed{false};  // set by the exit drain
 // thread preempted while it held the queue mutex would stall every other
 // connection. Whoever holds g_InQueueMutex moves them on (CollectArrivals).
 struct CArrival {
-    std::string m_strText;
+    CQueuedText m_Text;
     CArrival* m_pNext;
 };
 std::atomic<CArrival*> s_pArrivals{nullptr};
@@ -67,7 +68,7 @@ bool KeepUnlessClosed()
     return false;
 }
 
-void PushArrival(std::string text)
+void PushArrival(CQueuedText text)
 {
     auto* arrival = new CArrival{std::move(text), s_pArrivals.load()};
     while (!s_pArrivals.compare_exchange_weak(arrival->m_pNext, arrival)) {
@@ -88,7 +89,7 @@ void CollectArrivals()
         newest = next;
     }
     while (oldest != nullptr) {
-        g_InQueue.push_back(std::move(oldest->m_strText));
+        g_InQueue.push_back(std::move(oldest->m_Text));
         CArrival* next = oldest->m_pNext;
         delete oldest;
         oldest = next;
@@ -96,7 +97,7 @@ void CollectArrivals()
 }
 
 // Moves up to kDrainBatch texts from the head into batch.
-void TakeBatch(std::vector<std::string>& batch)
+void TakeBatch(std::vector<CQueuedText>& batch)
 {
     batch.clear();
     Lock lock(g_InQueueMutex);
@@ -110,12 +111,12 @@ void TakeBatch(std::vector<std::string>& batch)
         s_RoomChanged.notify_all();
 }
 
-void Store(const std::vector<std::string>& batch)
+void Store(const std::vector<CQueuedText>& batch)
 {
-    for (const std::string& text : batch) {
+    for (const CQueuedText& text : batch) {
         // An empty text carries no event; the sender was answered all the same.
-        if (!text.empty())
-            AddMessage(text);
+        if (!text.m_strText.empty() && AddMessage(text.m_strText) && g_OnEventStored)
+            g_OnEventStored(g_Array[cur_item], text.m_Sender);  // AddMessage made it current
     }
 }
 
@@ -140,13 +141,13 @@ bool ReserveQueueRoom(const std::atomic<int>& stop)
     return t_bReserved = KeepUnlessClosed();
 }
 
-void QueueText(std::string_view text)
+void QueueText(std::string_view text, const CPeer& sender)
 {
     if (t_bReserved)
         t_bReserved = false;
     else
         ++s_nOccupied;
-    PushArrival(std::string(text));
+    PushArrival({std::string(text), sender});
     if (s_bClosed)
         NotifyAll();  // the exit drain waits for answered texts
 }
@@ -161,7 +162,7 @@ void WakeQueueWaiters()
 bool DrainQueue(std::chrono::milliseconds budget)
 {
     const auto deadline = Clock::now() + budget;
-    std::vector<std::string> batch;
+    std::vector<CQueuedText> batch;
     for (;;) {
         TakeBatch(batch);
         if (batch.empty())
@@ -183,7 +184,7 @@ void DrainQueueCompletely(std::chrono::milliseconds inFlightWait)
             return s_nOccupied == g_InQueue.size();
         });
     }
-    std::vector<std::string> batch;
+    std::vector<CQueuedText> batch;
     for (TakeBatch(batch); !batch.empty(); TakeBatch(batch))
         Store(batch);
 }
@@ -210,5 +211,8 @@ std::vector<std::string> QueuedTexts()
 {
     Lock lock(g_InQueueMutex);
     CollectArrivals();
-    return {g_InQueue.begin(), g_InQueue.end()};
+    std::vector<std::string> texts;
+    for (const CQueuedText& queued : g_InQueue)
+        texts.push_back(queued.m_strText);
+    return texts;
 }

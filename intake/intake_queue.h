@@ -13,10 +13,14 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "peer.h"
+#include "simple_message.h"
 
 // Above this many queued texts the connection threads stop answering until
 // the drain has made room, so a flood cannot exhaust memory.
@@ -25,7 +29,13 @@ inline constexpr std::size_t kQueueLimit = 100000;
 // How long one drain may keep the event loop before it yields.
 inline constexpr std::chrono::milliseconds kDrainBudget{20};
 
-extern std::deque<std::string> g_InQueue;  // oldest first; see QueuedTexts()
+// A text with the process that sent it, which the site's log records.
+struct CQueuedText {
+    std::string m_strText;
+    CPeer m_Sender;
+};
+
+extern std::deque<CQueuedText> g_InQueue;  // oldest first; see QueuedTexts()
 extern std::mutex g_InQueueMutex;
 
 // Waits until the queue has room for one more text and holds that room for
@@ -37,7 +47,11 @@ bool ReserveQueueRoom(const std::atomic<int>& stop);
 // Appends a copy of text at the tail, using up the calling thread's
 // reservation when it holds one. Without one the text is queued all the
 // same, even beyond the limit: only answering waits for room.
-void QueueText(std::string_view text);
+void QueueText(std::string_view text, const CPeer& sender = {});
+
+// Called on the draining thread for every text the store accepted, with the
+// record as stored and its sender; empty when nobody listens.
+extern std::function<void(const CSimpleMessage&, const CPeer&)> g_OnEventStored;
 
 // Wakes every ReserveQueueRoom that waits, so it can see a changed stop flag.
 void WakeQueueWaiters();

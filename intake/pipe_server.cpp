@@ -60,7 +60,7 @@ std::map<ConnectionId, CConnection>& s_Connections = s_State.m_connections;
 ConnectionId& s_nNextId = s_State.m_nNextId;
 std::vector<ConnectionId>& s_Ended = s_State.m_ended;
 
-void Serve(PipeHandle hPipe)
+void Serve(PipeHandle hPipe, const CPeer& sender)
 {
     char request[kRequestSize];
     char reply[kReplySize];
@@ -76,7 +76,7 @@ void Serve(PipeHandle hPipe)
         const bool written = WriteReply(hPipe, reply, replyLength);
         // The sender may have seen the reply although the write reported a
         // failure, so the text is kept either way.
-        QueueText(CutEventText(request, length));
+        QueueText(CutEventText(request, length), sender);
         if (!written)
             return;
     }
@@ -98,10 +98,21 @@ void EndConnection(ConnectionId id, PipeHandle hPipe, bool reapLater)
     ReleasePipe(hPipe);
 }
 
+bool IsAccepted(const CPeer& sender)
+{
+    if (!s_Config.m_acceptSender || s_Config.m_acceptSender(sender))
+        return true;
+    if (s_Config.m_onSenderRefused)
+        s_Config.m_onSenderRefused(sender);
+    return false;
+}
+
 void InstanceThread(void* param)
 {
     const std::unique_ptr<CInstanceBlock> block(static_cast<CInstanceBlock*>(param));
-    Serve(block->m_hPipe);
+    const CPeer sender = PeerOfClient(block->m_hPipe);
+    if (IsAccepted(sender))
+        Serve(block->m_hPipe, sender);
     EndConnection(block->m_id, block->m_hPipe, !block->m_onEnded);
     if (block->m_onEnded)
         block->m_onEnded(block->m_id);
@@ -164,17 +175,54 @@ void JoinEndedThread(ThreadHandle hThread)
     }
 }
 
+// Tells the owner when the name is taken or held by another process. A
+// holder is looked up once; only one that did not answer is asked again.
+class CEndpointWatch {
+public:
+    void Taken()
+    {
+        if (!m_bReported || !m_Last.m_bReceiving)
+            Report({true, {}, {}});
+    }
+
+    void Held(const std::string& name)
+    {
+        if (m_bReported && !m_Last.m_bReceiving && m_Last.m_Holder.m_nPid >= 0)
+            return;
+        CEndpointState held;
+        held.m_Holder = FindEndpointHolder(name);
+        held.m_strHolderUser = PeerUserName(held.m_Holder);
+        if (!m_bReported || m_Last.m_bReceiving || held.m_Holder != m_Last.m_Holder)
+            Report(held);
+    }
+
+private:
+    void Report(const CEndpointState& state)
+    {
+        m_Last = state;
+        m_bReported = true;
+        if (s_Config.m_onEndpointChanged)
+            s_Config.m_onEndpointChanged(state);
+    }
+
+    bool m_bReported = false;
+    CEndpointState m_Last;
+};
+
 void PipeLoop(void*)
 {
     if (!PreparePipeLoop())
         return;
     const std::string& name = s_Config.m_strName;
+    CEndpointWatch watch;
     while (g_StopPipe == 0) {
         const PipeHandle instance = CreatePipeInstance(name);
         if (instance == kNoPipe) {
+            watch.Held(name);
             std::this_thread::sleep_for(kCreateRetryPause);
             continue;
         }
+        watch.Taken();
         const PipeHandle hPipe = WaitForClient(instance);
         if (hPipe == kNoPipe)
             continue;

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "endpoint_name.h"
+#include "peer.h"
 
 // The largest message accepted; a longer one ends the connection unanswered.
 inline constexpr std::size_t kRequestSize = 2028;
@@ -28,6 +29,13 @@ extern std::atomic<int> g_StopPipe;
 // Identifies one connection thread between its end and its join.
 using ConnectionId = std::uint64_t;
 
+// Whether the listener has the endpoint's name, and who holds it if not.
+struct CEndpointState {
+    bool m_bReceiving = false;
+    CPeer m_Holder;  // pid -1 when the holder did not answer
+    std::string m_strHolderUser;
+};
+
 struct CPipeServerConfig {
     std::string m_strName = EndpointName();
 
@@ -39,6 +47,16 @@ struct CPipeServerConfig {
     // threads are joined by the listener whenever a client connects and by
     // ReapEndedConnections.
     std::function<void(ConnectionId)> m_onConnectionEnded;
+
+    // The senders whose texts are taken; empty takes everyone. A sender
+    // refused gets no reply: its connection is closed unread, and
+    // m_onSenderRefused hears of it on the connection thread.
+    std::function<bool(const CPeer&)> m_acceptSender;
+    std::function<void(const CPeer&)> m_onSenderRefused;
+
+    // Called on the listener thread when it takes the name and when it finds
+    // the name held by someone else (first try included), only on a change.
+    std::function<void(const CEndpointState&)> m_onEndpointChanged;
 };
 
 // Starts the listener thread. Returns false when a server is already

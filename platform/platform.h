@@ -5,5 +5,6 @@
 #include "beep.h"
 #include "diagnostic_file.h"
 #include "instance_lock.h"
+#include "journal.h"
 #include "runtime_dir.h"
 #include "tone_player.h"

@@ -2,7 +2,8 @@
 // texts to a running Tellvane and prints each reply.
 //
 // Exit status: 0 when every message was answered "OK", 1 when one was not,
-// 2 when nothing listens or the command line is wrong.
+// 2 when nothing listens, the listener is not to be trusted or the command
+// line is wrong.
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -19,23 +20,29 @@ constexpr int kNotAnswered = 1;
 constexpr int kCannotSend = 2;
 
 constexpr const char* kUsage =
-    "Usage: tellvane-send [--socket NAME] [TEXT...]\n"
+    "Usage: tellvane-send [--socket NAME] [--any-listener] [TEXT...]\n"
     "\n"
     "Sends event texts to a running Tellvane over its event endpoint and prints\n"
     "each reply on a line of its own. Each TEXT is sent as one message, all on\n"
     "one connection; without TEXT, each line of standard input is one message\n"
     "(a trailing carriage return is dropped).\n"
     "\n"
-    "  --socket NAME  the endpoint name (default: $TELLVANE_ENDPOINT, else zqevent)\n"
-    "  --help         show this text\n"
+    "Any local process may take the endpoint's name, so nothing is sent when\n"
+    "the process listening there runs as another user than you or root.\n"
+    "\n"
+    "  --socket NAME   the endpoint name (default: $TELLVANE_ENDPOINT, else zqevent)\n"
+    "  --any-listener  send whoever listens\n"
+    "  --help          show this text\n"
     "\n"
     "Exit status: 0 when every message was answered \"OK\", 1 when one was not,\n"
-    "2 when no Tellvane is listening or the command line is wrong.\n";
+    "2 when no Tellvane is listening, the listener runs as another user, or the\n"
+    "command line is wrong.\n";
 
 struct CSendOptions {
     std::string m_strName = EndpointName();
     std::vector<std::string> m_texts;
     bool m_bHelp = false;
+    bool m_bAnyListener = false;
 };
 
 // Empty when the command line is wrong (the reason is already printed).
@@ -51,6 +58,8 @@ std::optional<CSendOptions> ParseArguments(const std::vector<std::string>& args)
             textsOnly = true;
         } else if (arg == "--help" || arg == "-h") {
             options.m_bHelp = true;
+        } else if (arg == "--any-listener") {
+            options.m_bAnyListener = true;
         } else if (arg == "--socket" && i + 1 < args.size()) {
             options.m_strName = args[++i];
         } else {
@@ -86,6 +95,15 @@ int SendAll(const std::function<bool(std::string&)>& nextText, CSenderConnection
     return kAllAnswered;
 }
 
+// A listener of the caller's own user or root is the user's Tellvane or
+// the system's; anyone else may be squatting on the name. Where users are
+// not known (a Windows pipe) there is nothing to check.
+bool IsTrustedListener(const CPeer& listener)
+{
+    const int64_t caller = CurrentUserId();
+    return caller < 0 || listener.m_nUid == caller || listener.m_nUid == 0;
+}
+
 bool NextLine(std::string& text)
 {
     if (!std::getline(std::cin, text))
@@ -109,6 +127,13 @@ int main(int argc, char** argv)
     CSenderConnection connection;
     if (!connection.Connect(options->m_strName)) {
         std::cerr << "tellvane-send: no Tellvane is listening on " << options->m_strName << '\n';
+        return kCannotSend;
+    }
+    const CPeer listener = connection.Listener();
+    if (!options->m_bAnyListener && !IsTrustedListener(listener)) {
+        std::cerr << "tellvane-send: the endpoint " << options->m_strName << " is held by process " << listener.m_nPid
+                  << " of user " << PeerUserName(listener)
+                  << ", neither you nor root; nothing sent (--any-listener sends anyway)\n";
         return kCannotSend;
     }
     if (options->m_texts.empty())

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "peer.h"
+
 class CSenderConnection {
 public:
     CSenderConnection() = default;
@@ -24,6 +26,9 @@ public:
     bool ReceiveReply(std::string& reply);
 
     void Close();
+
+    // The process that answers on the endpoint; pid -1 when not known.
+    CPeer Listener() const { return PeerOfServer(m_handle); }
 
 private:
     std::intptr_t m_handle = -1;  // socket or pipe HANDLE

@@ -38,10 +38,10 @@ QProcessEnvironment CProgramHome::Environment() const
 
 CProgramRun::CProgramRun(const CProgramHome& home) : CProgramRun(home.Environment(), QStringList()) {}
 
-CProgramRun::CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments)
+CProgramRun::CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments, const QString& program)
 {
     m_Process.setProcessEnvironment(environment);
-    m_Process.start(TELLVANE_PATH, arguments);
+    m_Process.start(program, arguments);
     m_Process.waitForStarted();
 }
 

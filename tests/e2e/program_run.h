@@ -23,7 +23,10 @@ private:
 class CProgramRun {
 public:
     explicit CProgramRun(const CProgramHome& home);
-    explicit CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments = {});
+    // program: tellvane itself, or one that ends by executing it in place
+    // (so that signals reach it).
+    explicit CProgramRun(const QProcessEnvironment& environment, const QStringList& arguments = {},
+                         const QString& program = TELLVANE_PATH);
     ~CProgramRun();
 
     // Waits until the program's event endpoint answers; false after timeoutMs.

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -28,6 +29,25 @@ std::string LastQueuedText();
 // It and CurrentProcessId come from the platform's support file.
 int ProcessThreadCount();
 unsigned long CurrentProcessId();
+// Whether the system tells the processes at the ends of an endpoint (Wine,
+// for one, does not).
+bool PeerProcessesKnown();
+
+// Another process's stand-in that takes an endpoint name first.
+class CSquatter {
+public:
+    explicit CSquatter(const std::string& name);
+    ~CSquatter() { Leave(); }
+    CSquatter(const CSquatter&) = delete;
+    CSquatter& operator=(const CSquatter&) = delete;
+
+    bool Holds() const { return m_handle != -1; }
+    // Gives the name up.
+    void Leave();
+
+private:
+    std::intptr_t m_handle = -1;  // socket or pipe HANDLE
+};
 
 // Runs a server for each test and plays the GUI thread's part: it collects
 // the ids of ended connection threads so the test can join them.

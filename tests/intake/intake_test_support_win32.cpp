@@ -19,3 +19,27 @@ int ProcessThreadCount()
 }
 
 unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
+bool PeerProcessesKnown()
+{
+    const std::string name = UniqueEndpointName();
+    CSquatter server(name);
+    CSenderConnection client;
+    return client.Connect(name) && client.Listener().m_nPid == static_cast<int64_t>(GetCurrentProcessId());
+}
+
+CSquatter::CSquatter(const std::string& name)
+{
+    // One instance only, so the name is not shared but taken.
+    const HANDLE pipe = CreateNamedPipeA(("\\\\.\\pipe\\" + name).c_str(), PIPE_ACCESS_DUPLEX,
+                                         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 512, 512, 0, nullptr);
+    if (pipe != INVALID_HANDLE_VALUE)
+        m_handle = reinterpret_cast<std::intptr_t>(pipe);
+}
+
+void CSquatter::Leave()
+{
+    if (m_handle != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+    m_handle = -1;
+}

@@ -1,6 +1,3 @@
-#include <sched.h>
-#include <sys/mount.h>
-
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -14,51 +11,7 @@
 #include "config_monitor_dlg.h"
 #include "monitor_dlg.h"
 #include "monitor_model.h"
-#include "widget_fixture.h"
-
-namespace {
-
-constexpr int kDay = 1299456000;  // 2011.03.07 00:00:00 UTC
-
-class MonitorWindow : public CWidgetTest {
-protected:
-    void SetUp() override
-    {
-        CWidgetTest::SetUp();
-        Add(kDay + 3600, "first", 0);
-        Add(kDay + 7200, "second", 1, "Gate");
-        Add(kDay + 5400, "third", 2);
-        Add(kDay - 60, "yesterday", 0);
-        SortPositions();
-        m_monitor = std::make_unique<CMonitorDlg>(&m_navigator);
-        m_monitor->SetTodaySource([] { return std::string("2011.03.07"); });
-        m_monitor->FillList();
-    }
-
-    QTreeView* List() { return m_monitor->findChild<QTreeView*>("m_List"); }
-    QPushButton* Button(const char* name) { return m_monitor->findChild<QPushButton*>(name); }
-
-    QStringList Column(int column)
-    {
-        QStringList texts;
-        const QAbstractItemModel* model = List()->model();
-        for (int r = 0; r < model->rowCount(); ++r)
-            texts << model->index(r, column).data().toString();
-        return texts;
-    }
-
-    void ClickHeader(int column)
-    {
-        QHeaderView* header = List()->header();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
-    }
-
-    QWidget m_navigator;
-    std::unique_ptr<CMonitorDlg> m_monitor;
-};
-
-}  // namespace
+#include "monitor_window_fixture.h"
 
 TEST_F(MonitorWindow, OpensHiddenWithTodaysEventsNewestFirst)
 {
@@ -196,40 +149,6 @@ TEST_F(MonitorWindow, SaveThatCannotWriteSaysSoAndCancelWritesNothing)
     m_monitor->OnSave();
     EXPECT_EQ(m_messages, (QStringList{"Could not open the file " + path}));
     EXPECT_FALSE(QFile::exists(path));
-}
-
-// A disk that fills up while the export writes: the message, no cut-off
-// file, and an export it was to replace kept whole.
-TEST_F(MonitorWindow, SaveThatRunsOutOfRoomSaysSoAndLeavesNoPartialFile)
-{
-    const std::filesystem::path small = m_dir / "small";
-    std::filesystem::create_directories(small);
-    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
-        || ::mount("tellvane-test", small.c_str(), "tmpfs", 0, "size=16k") != 0)
-        GTEST_SKIP() << "no private mount of a small file system here (it needs root)";
-    for (int i = 0; i < 200; ++i)
-        Add(kDay + 10000 + i, "an event with a description long enough to fill the disk " + std::to_string(i));
-    SortPositions();
-    m_monitor->FillList();
-
-    const QString earlier = QString::fromStdString((small / "earlier.csv").string());
-    const QString fresh = QString::fromStdString((small / "fresh.csv").string());
-    QFile previous(earlier);
-    ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
-    previous.write("the export of last week\r\n");
-    previous.close();
-    for (const QString& path : {earlier, fresh}) {
-        MonitorSeams().choosePath = [path](QWidget*) { return path; };
-        m_monitor->OnSave();
-    }
-    EXPECT_EQ(m_messages.join('\n').toStdString(),
-              ("Could not write the file " + earlier + "\nCould not write the file " + fresh).toStdString());
-    QFile kept(earlier);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), "the export of last week\r\n");
-    kept.close();
-    EXPECT_EQ(QDir(QString::fromStdString(small.string())).entryList(QDir::Files), QStringList{"earlier.csv"});
-    ::umount(small.c_str());
 }
 
 TEST_F(MonitorWindow, TextsInEitherCodePageReadRightFilterAlikeAndExportAsStored)

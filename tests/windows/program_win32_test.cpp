@@ -145,7 +145,7 @@ TEST(ProgramWin32Test, SecondInstanceIsRefusedThroughTheNamedMutex)
     QElapsedTimer refusal;
     refusal.start();
     second.Start(true);
-    EXPECT_EQ(second.WaitEnded(), 0);
+    EXPECT_EQ(second.WaitEnded(), 1) << "a refused start is a failed start";
     EXPECT_GE(refusal.elapsed(), 900) << "it waits for the mutex about a second";
     EXPECT_TRUE(QString::fromLocal8Bit(second.m_Process.readAllStandardError())
                     .contains("The program is already executing on this computer!"));

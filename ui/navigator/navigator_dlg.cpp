@@ -108,6 +108,15 @@ void CNavigatorDlg::PrepareWindow()
 
 void CNavigatorDlg::Report(std::string_view text) { ShowMessage(this, text); }
 
+// The title bar is seen even with the window in the background; the caption
+// stays first so the window is still found by its name.
+void CNavigatorDlg::ShowEndpointNotice(std::string_view notice)
+{
+    if (m_strCaption.isEmpty())
+        m_strCaption = windowTitle();
+    setWindowTitle(notice.empty() ? m_strCaption : m_strCaption + " - " + ToQString(std::string(notice)));
+}
+
 int CNavigatorDlg::DoModal()
 {
     if (!OnInitDialog())
@@ -380,7 +389,7 @@ void CNavigatorDlg::OnAllRead()
 
 void CNavigatorDlg::OnFileSave()
 {
-    const FileOutcome outcome = SaveEventFile();
+    const FileOutcome outcome = m_Lifecycle.Save();
     if (!outcome.message.empty())
         ShowMessage(this, outcome.message);
 }

@@ -103,6 +103,7 @@ private:
     void StopTimers() override;
     void StartAlerts() override;
     void CloseWindow() override;
+    void ShowEndpointNotice(std::string_view notice) override;
 
     void CreateControls();
     void AddAboutEntry();
@@ -132,4 +133,5 @@ private:
     int m_nTimer1 = 0, m_nTimer2 = 0, m_nTimer3 = 0;
     QEventLoop* m_pModalLoop = nullptr;
     bool m_bDrainScheduled = false;
+    QString m_strCaption;  // the title without an endpoint notice
 };

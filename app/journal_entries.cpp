@@ -1,0 +1,150 @@
+#include "journal_entries.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "row_text.h"
+
+namespace {
+
+CJournalField Field(std::string_view name, std::string value) { return {std::string(name), std::move(value)}; }
+
+CJournalField Field(std::string_view name, int64_t value) { return Field(name, std::to_string(value)); }
+
+// The event's own time as 2011-03-07T14:05:09Z.
+std::string IsoTimeUtc(int32_t ttime)
+{
+    using namespace std::chrono;
+    const sys_seconds time{seconds{ttime}};
+    const sys_days day = floor<days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss<seconds> clock{time - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                  static_cast<int>(clock.seconds().count()));
+    return text;
+}
+
+// "Alarm: Manipulation detected (Door 14 Archive)"; levels without a type
+// text go without the prefix.
+std::string EventMessage(const CSimpleMessage& rec)
+{
+    const std::string type = TypeText(rec.level);
+    std::string message = type.empty() ? rec.desc : type + ": " + rec.desc;
+    if (!rec.lockName.empty())
+        message += " (" + rec.lockName + ")";
+    return message;
+}
+
+void AddPeer(CJournalEntry& entry, std::string_view prefix, const CPeer& peer)
+{
+    if (peer.m_nPid >= 0)
+        entry.push_back(Field(std::string(prefix) + "_PID", peer.m_nPid));
+    if (peer.m_nUid >= 0)
+        entry.push_back(Field(std::string(prefix) + "_UID", peer.m_nUid));
+}
+
+// "process 1234 (user alice)"
+std::string ProcessText(const CPeer& peer, const std::string& user)
+{
+    std::string text = "process " + std::to_string(peer.m_nPid);
+    if (!user.empty())
+        text += " (user " + user + ")";
+    return text;
+}
+
+struct CAgentEventInfo {
+    std::string_view m_name;
+    int m_nPriority;
+};
+
+CAgentEventInfo Info(AgentEvent event)
+{
+    switch (event) {
+    case AgentEvent::kStart: return {"start", 6};
+    case AgentEvent::kReceiving: return {"receiving", 6};
+    case AgentEvent::kEndpointHeld: return {"endpoint-held", 4};
+    case AgentEvent::kEndpointLost: return {"endpoint-lost", 4};
+    case AgentEvent::kSaveFailed: return {"save-failed", 3};
+    case AgentEvent::kRescueCopy: return {"rescue-copy", 4};
+    case AgentEvent::kDamagedFile: return {"damaged-file", 4};
+    case AgentEvent::kSecondInstance: return {"second-instance", 5};
+    case AgentEvent::kSenderRefused: return {"sender-refused", 4};
+    case AgentEvent::kExit: return {"exit", 6};
+    }
+    return {"unknown", 6};
+}
+
+}  // namespace
+
+int EventPriority(int32_t level)
+{
+    switch (level) {
+    case kLevelAlarm: return 2;
+    case kLevelWarning: return 4;
+    default: return 6;
+    }
+}
+
+CJournalEntry EventEntry(const CSimpleMessage& rec, const CPeer& sender)
+{
+    CJournalEntry entry{
+        Field("MESSAGE", EventMessage(rec)),
+        Field("PRIORITY", EventPriority(rec.level)),
+        Field("SYSLOG_IDENTIFIER", std::string(kSyslogIdentifier)),
+        Field("TELLVANE_LEVEL", rec.level),
+        Field("TELLVANE_TYPE", rec.type),
+        Field("TELLVANE_TIME", IsoTimeUtc(rec.ttime)),
+        Field("TELLVANE_LOCKING", rec.lockName),
+        Field("TELLVANE_LOCKING_SYSTEM", rec.sysName),
+        Field("TELLVANE_DESCRIPTION", rec.desc),
+        Field("TELLVANE_NAME", rec.name),
+        Field("TELLVANE_TRANSPONDER", rec.trnsName),
+        Field("TELLVANE_ADDRESS", rec.addr),
+    };
+    AddPeer(entry, "TELLVANE_SENDER", sender);
+    return entry;
+}
+
+CJournalEntry AgentEntry(AgentEvent event, std::string_view message)
+{
+    const CAgentEventInfo info = Info(event);
+    return {
+        Field("MESSAGE", std::string(message)),
+        Field("PRIORITY", info.m_nPriority),
+        Field("SYSLOG_IDENTIFIER", std::string(kSyslogIdentifier)),
+        Field("TELLVANE_AGENT", std::string(info.m_name)),
+    };
+}
+
+std::string EndpointNotice(std::string_view name, const CEndpointState& state)
+{
+    if (state.m_bReceiving)
+        return "Receiving events on the endpoint " + std::string(name);
+    const std::string prefix = "Not receiving events: the endpoint " + std::string(name);
+    if (state.m_Holder.m_nPid < 0)
+        return prefix + " is held by another process";
+    return prefix + " is held by " + ProcessText(state.m_Holder, state.m_strHolderUser);
+}
+
+CJournalEntry EndpointEntry(std::string_view name, const CEndpointState& state, bool wasReceiving)
+{
+    const AgentEvent event = state.m_bReceiving ? AgentEvent::kReceiving
+                             : wasReceiving     ? AgentEvent::kEndpointLost
+                                                : AgentEvent::kEndpointHeld;
+    CJournalEntry entry = AgentEntry(event, EndpointNotice(name, state));
+    AddPeer(entry, "TELLVANE_HOLDER", state.m_Holder);
+    entry.push_back(Field("TELLVANE_ENDPOINT", std::string(name)));
+    return entry;
+}
+
+CJournalEntry SenderRefusedEntry(const CPeer& sender)
+{
+    CJournalEntry entry = AgentEntry(AgentEvent::kSenderRefused, "Refused the texts of "
+                                                                     + ProcessText(sender, PeerUserName(sender))
+                                                                     + ": not an allowed sender");
+    AddPeer(entry, "TELLVANE_SENDER", sender);
+    return entry;
+}

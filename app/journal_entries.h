@@ -1,0 +1,48 @@
+// What Tellvane writes to the site's log: every event the store accepted,
+// and the agent's own events. All carry SYSLOG_IDENTIFIER=tellvane; the
+// event texts go in as the bytes that arrived.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "journal.h"
+#include "peer.h"
+#include "pipe_server.h"
+#include "simple_message.h"
+
+inline constexpr std::string_view kSyslogIdentifier = "tellvane";
+
+// Syslog priorities: alarm 2 (critical), warning 4, anything else 6 (info).
+int EventPriority(int32_t level);
+
+// MESSAGE "Alarm: Manipulation detected (Door 14 Archive)", PRIORITY by
+// level, and the record's fields as TELLVANE_*, its sender's as
+// TELLVANE_SENDER_PID / _UID where known.
+CJournalEntry EventEntry(const CSimpleMessage& rec, const CPeer& sender);
+
+// The agent's own events, named by TELLVANE_AGENT.
+enum class AgentEvent {
+    kStart,
+    kReceiving,       // the endpoint's name taken
+    kEndpointHeld,    // another process has the name
+    kEndpointLost,    // ... after this one had it
+    kSaveFailed,
+    kRescueCopy,      // the store written to a rescue file
+    kDamagedFile,     // a data file that could not be read whole set aside
+    kSecondInstance,  // a second start refused
+    kSenderRefused,   // a sender outside the allowed users
+    kExit,
+};
+
+CJournalEntry AgentEntry(AgentEvent event, std::string_view message);
+
+// "Not receiving events: the endpoint zqevent is held by process 1234
+// (user alice)"; when the holder did not answer, without the process. Once
+// the name is taken: "Receiving events on the endpoint zqevent".
+std::string EndpointNotice(std::string_view name, const CEndpointState& state);
+
+CJournalEntry EndpointEntry(std::string_view name, const CEndpointState& state, bool wasReceiving);
+
+CJournalEntry SenderRefusedEntry(const CPeer& sender);

@@ -1,0 +1,31 @@
+// Who is at the other end of the event endpoint: the process that sent a
+// text, or the process that holds the endpoint's name. Shared by the server
+// and the senders; one file per platform answers it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct CPeer {
+    int64_t m_nPid = -1;  // -1: not known
+    int64_t m_nUid = -1;  // -1: not known (always so for a Windows pipe)
+
+    bool operator==(const CPeer&) const = default;
+};
+
+// The process at the other end of a connected socket descriptor or pipe
+// HANDLE. A server asks about its client, a sender about its server.
+CPeer PeerOfClient(std::intptr_t connection);
+CPeer PeerOfServer(std::intptr_t connection);
+
+// The process that listens under name, found by connecting once without
+// waiting: a holder that does not answer at once stays unknown (pid -1), so
+// no squatter can stall the caller.
+CPeer FindEndpointHolder(const std::string& name);
+
+// The account a peer runs under, for people to read: the login name, else
+// the number; empty when not known.
+std::string PeerUserName(const CPeer& peer);
+
+// The calling process's user id; -1 where there is none (Windows).
+int64_t CurrentUserId();

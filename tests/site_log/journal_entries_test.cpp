@@ -1,0 +1,83 @@
+// What a site's log pipeline filters on: fields, priorities, texts.
+#include <gtest/gtest.h>
+
+#include "journal_entries.h"
+#include "site_settings.h"
+
+namespace {
+
+// An event as the worked example of a manipulation alarm has it.
+CSimpleMessage Event(int32_t level)
+{
+    CSimpleMessage rec;
+    rec.Parse("8,3,1299506709,Anna,Manipulation detected,Site 1,Door 14 Archive,1,12,7,3," + std::to_string(level)
+              + ",4711,0,Key 4711,5,0,1,0,0,0,235");
+    return rec;
+}
+
+std::string Value(const CJournalEntry& entry, std::string_view name)
+{
+    return std::string(JournalFieldValue(entry, name));
+}
+
+}  // namespace
+
+TEST(JournalEntries, AnEventCarriesItsFieldsSenderAndThePriorityOfItsLevel)
+{
+    const CJournalEntry alarm = EventEntry(Event(kLevelAlarm), {4242, 1000});
+    EXPECT_EQ(Value(alarm, "MESSAGE"), "Alarm: Manipulation detected (Door 14 Archive)");
+    EXPECT_EQ(Value(alarm, "PRIORITY"), "2");
+    EXPECT_EQ(Value(alarm, "SYSLOG_IDENTIFIER"), "tellvane");
+    EXPECT_EQ(Value(alarm, "TELLVANE_LEVEL"), "2");
+    EXPECT_EQ(Value(alarm, "TELLVANE_TYPE"), "3");
+    EXPECT_EQ(Value(alarm, "TELLVANE_TIME"), "2011-03-07T14:05:09Z");
+    EXPECT_EQ(Value(alarm, "TELLVANE_LOCKING"), "Door 14 Archive");
+    EXPECT_EQ(Value(alarm, "TELLVANE_LOCKING_SYSTEM"), "Site 1");
+    EXPECT_EQ(Value(alarm, "TELLVANE_DESCRIPTION"), "Manipulation detected");
+    EXPECT_EQ(Value(alarm, "TELLVANE_NAME"), "Anna");
+    EXPECT_EQ(Value(alarm, "TELLVANE_TRANSPONDER"), "Key 4711");
+    EXPECT_EQ(Value(alarm, "TELLVANE_ADDRESS"), "5");
+    EXPECT_EQ(Value(alarm, "TELLVANE_SENDER_PID"), "4242");
+    EXPECT_EQ(Value(alarm, "TELLVANE_SENDER_UID"), "1000");
+
+    EXPECT_EQ(Value(EventEntry(Event(kLevelWarning), {}), "PRIORITY"), "4");
+    const CJournalEntry message = EventEntry(Event(kLevelMessage), {7, -1});
+    EXPECT_EQ(Value(message, "PRIORITY"), "6");
+    EXPECT_EQ(Value(message, "MESSAGE"), "Message: Manipulation detected (Door 14 Archive)");
+    EXPECT_EQ(Value(message, "TELLVANE_SENDER_PID"), "7");
+    for (const CJournalField& field : message)
+        EXPECT_NE(field.m_strName, "TELLVANE_SENDER_UID") << "an unknown user is left out, not written as -1";
+    const CJournalEntry other = EventEntry(Event(5), {});
+    EXPECT_EQ(Value(other, "PRIORITY"), "6");
+    EXPECT_EQ(Value(other, "MESSAGE"), "Manipulation detected (Door 14 Archive)");
+}
+
+TEST(JournalEntries, AHeldEndpointNamesItsHolderAndTakingItIsReceiving)
+{
+    CEndpointState held;
+    held.m_Holder = {1234, 1001};
+    held.m_strHolderUser = "alice";
+    EXPECT_EQ(EndpointNotice("zqevent", held),
+              "Not receiving events: the endpoint zqevent is held by process 1234 (user alice)");
+    const CJournalEntry first = EndpointEntry("zqevent", held, false);
+    EXPECT_EQ(Value(first, "TELLVANE_AGENT"), "endpoint-held");
+    EXPECT_EQ(Value(first, "TELLVANE_HOLDER_PID"), "1234");
+    EXPECT_EQ(Value(first, "TELLVANE_HOLDER_UID"), "1001");
+    EXPECT_EQ(Value(EndpointEntry("zqevent", held, true), "TELLVANE_AGENT"), "endpoint-lost");
+    EXPECT_EQ(EndpointNotice("zqevent", CEndpointState{}),
+              "Not receiving events: the endpoint zqevent is held by another process");
+
+    const CJournalEntry taken = EndpointEntry("zqevent", CEndpointState{true, {}, {}}, false);
+    EXPECT_EQ(Value(taken, "TELLVANE_AGENT"), "receiving");
+    EXPECT_EQ(Value(taken, "MESSAGE"), "Receiving events on the endpoint zqevent");
+    EXPECT_EQ(Value(taken, "PRIORITY"), "6");
+}
+
+TEST(SiteSettings, AnEmptySenderListAllowsEveryoneAMistypedOneNobody)
+{
+    EXPECT_EQ(ParseSenderUids(""), std::nullopt);
+    EXPECT_EQ(ParseSenderUids(" , "), std::nullopt);
+    EXPECT_EQ(ParseSenderUids("0, 1000 1001"), (std::vector<int64_t>{0, 1000, 1001}));
+    EXPECT_EQ(ParseSenderUids("1000,alice"), std::vector<int64_t>{});
+    EXPECT_EQ(ParseSenderUids("-1"), std::vector<int64_t>{});
+}

@@ -1,0 +1,43 @@
+// The export on a file system that fills up: Linux only, for the private
+// mount it makes.
+#include <sched.h>
+#include <sys/mount.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "monitor_window_fixture.h"
+
+// A disk that fills up while the export writes: the message, no cut-off
+// file, and an export it was to replace kept whole.
+TEST_F(MonitorWindow, SaveThatRunsOutOfRoomSaysSoAndLeavesNoPartialFile)
+{
+    const std::filesystem::path small = m_dir / "small";
+    std::filesystem::create_directories(small);
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        || ::mount("tellvane-test", small.c_str(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "no private mount of a small file system here (it needs root)";
+    for (int i = 0; i < 200; ++i)
+        Add(kDay + 10000 + i, "an event with a description long enough to fill the disk " + std::to_string(i));
+    SortPositions();
+    m_monitor->FillList();
+
+    const QString earlier = QString::fromStdString((small / "earlier.csv").string());
+    const QString fresh = QString::fromStdString((small / "fresh.csv").string());
+    QFile previous(earlier);
+    ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+    previous.write("the export of last week\r\n");
+    previous.close();
+    for (const QString& path : {earlier, fresh}) {
+        MonitorSeams().choosePath = [path](QWidget*) { return path; };
+        m_monitor->OnSave();
+    }
+    EXPECT_EQ(m_messages.join('\n').toStdString(),
+              ("Could not write the file " + earlier + "\nCould not write the file " + fresh).toStdString());
+    QFile kept(earlier);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "the export of last week\r\n");
+    kept.close();
+    EXPECT_EQ(QDir(QString::fromStdString(small.string())).entryList(QDir::Files), QStringList{"earlier.csv"});
+    ::umount(small.c_str());
+}
