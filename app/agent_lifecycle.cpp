@@ -96,6 +96,9 @@ bool CAgentLifecycle::Start()
     m_Window.StartTimers();
     m_Window.StartAlerts();
     m_bStarted = true;
+    // Left out of the load, which the window waits for: the first idle
+    // moment builds it, before a flood of transponder events would.
+    QTimer::singleShot(0, this, [] { PrepareDuplicateIndex(); });
     // A quit that arrived during start-up (a message box runs the event
     // loop) is carried out now that there is a store to save.
     if (m_bQuitRequested)
@@ -132,9 +135,9 @@ void CAgentLifecycle::StartIntake()
         QCoreApplication::postEvent(this, new CEndpointChanged(state));
     };
     m_strEndpoint = config.m_strName;
-    // Runs in the drain: the entry is only built when the log has room.
+    // Runs in the drain: the log's thread builds the entry from a copy.
     g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) {
-        m_SiteLog.Post([&] { return EventEntry(rec, sender); });
+        m_SiteLog.Post([rec, sender] { return EventEntry(rec, sender); });
     };
     m_bHookSet = true;
     m_bIntakeStarted = StartPipeServer(std::move(config));
@@ -192,7 +195,7 @@ void CAgentLifecycle::OnEndpointChanged(const CEndpointState& state)
 
 void CAgentLifecycle::Journal(CJournalEntry entry)
 {
-    m_SiteLog.Post([&] { return std::move(entry); });
+    m_SiteLog.Post([entry = std::move(entry)] { return entry; });
 }
 
 void CAgentLifecycle::JournalAgent(AgentEvent event, std::string_view message)

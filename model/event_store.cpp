@@ -156,6 +156,12 @@ void ResetStore(int capacity)
 
 void ReindexStore() { s_bIndexValid = false; }
 
+void PrepareDuplicateIndex()
+{
+    Lock lock(g_StoreMutex);
+    StoredKeys();
+}
+
 void ReleaseStoreMemory()
 {
     std::vector<CSimpleMessage> records;

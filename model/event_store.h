@@ -40,6 +40,10 @@ void ResetStore(int capacity = kDefaultCapacity);
 // test's index of them is rebuilt when next needed.
 void ReindexStore();
 
+// Builds the duplicate test's index now if a load left it to be rebuilt,
+// so that the first transponder event after start-up does not wait for it.
+void PrepareDuplicateIndex();
+
 // Gives back all memory the store holds; ResetStore makes it usable again.
 void ReleaseStoreMemory();
 
