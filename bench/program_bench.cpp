@@ -6,7 +6,7 @@
 // program whose store is full (10,000 slots), timed by the CPU time of its
 // GUI thread, so a busy machine distorts it less than wall-clock time.
 //
-// Usage: program_bench [--rounds N] [--scale X] [--program PATH]
+// Usage: program_bench [--rounds N] [--scale X] [--program PATH] [--setting KEY=VALUE]...
 // Prints medians over the rounds and the program's ratio to the yardstick.
 #include <fcntl.h>
 #include <signal.h>
@@ -46,6 +46,8 @@ constexpr int kSenders = 16;
 // The program measured: the one built beside this benchmark, or another
 // build of it (--program) for a before-and-after comparison.
 std::string s_strProgram = TELLVANE_PATH;
+// Settings lines (KEY=VALUE) the program is started with (--setting).
+std::vector<std::string> s_Settings;
 constexpr int kFullStore = 10000;
 
 // ---- Processes -------------------------------------------------------------
@@ -177,6 +179,11 @@ public:
         m_path = pattern;
         fs::create_directories(m_path + "/runtime");
         chmod((m_path + "/runtime").c_str(), 0700);
+        fs::create_directories(m_path + "/config/Zentrovo");
+        std::ofstream settings(m_path + "/config/Zentrovo/Tellvane.conf");
+        settings << "[Settings]\n";
+        for (const std::string& line : s_Settings)
+            settings << line << "\n";
     }
     ~CPrivateHome()
     {
@@ -489,12 +496,15 @@ int main(int argc, char** argv)
             scale = std::atof(argv[++i]);
         else if (arg == "--program" && i + 1 < argc)
             s_strProgram = argv[++i];
+        else if (arg == "--setting" && i + 1 < argc)
+            s_Settings.push_back(argv[++i]);
         else if (arg == "--traffic-only")
             drains = false;
         else if (arg == "--drains-only")
             traffic = false;
         else {
-            std::fprintf(stderr, "usage: program_bench [--rounds N] [--scale X] [--program PATH] [--traffic-only | --drains-only]\n");
+            std::fprintf(stderr, "usage: program_bench [--rounds N] [--scale X] [--program PATH] "
+                                 "[--setting KEY=VALUE]... [--traffic-only | --drains-only]\n");
             return 2;
         }
     }
@@ -502,6 +512,8 @@ int main(int argc, char** argv)
     getloadavg(load, 3);
     std::printf("program_bench: %s, %d rounds, %ld CPUs, load average %.2f at the start\n", s_strProgram.c_str(),
                 rounds, sysconf(_SC_NPROCESSORS_ONLN), load[0]);
+    for (const std::string& line : s_Settings)
+        std::printf("setting %s\n", line.c_str());
     try {
         if (traffic)
             RunTraffic(rounds, scale);
