@@ -54,7 +54,13 @@ std::function<bool(const CPeer&)> SenderFilter(const std::string& list)
 
 }  // namespace
 
-CAgentLifecycle::CAgentLifecycle(CAgentWindow& window, QObject* parent) : QObject(parent), m_Window(window) {}
+CAgentLifecycle::CAgentLifecycle(CAgentWindow& window, QObject* parent) : QObject(parent), m_Window(window)
+{
+    m_SiteLog.SetDroppedNotice([](std::size_t dropped) {
+        return AgentEntry(AgentEvent::kLinesDropped,
+                          std::to_string(dropped) + " entries were lost: the site's log did not take them in time");
+    });
+}
 
 CAgentLifecycle::~CAgentLifecycle()
 {

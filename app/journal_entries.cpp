@@ -72,6 +72,7 @@ CAgentEventInfo Info(AgentEvent event)
     case AgentEvent::kDamagedFile: return {"damaged-file", 4};
     case AgentEvent::kSecondInstance: return {"second-instance", 5};
     case AgentEvent::kSenderRefused: return {"sender-refused", 4};
+    case AgentEvent::kLinesDropped: return {"lines-dropped", 4};
     case AgentEvent::kExit: return {"exit", 6};
     }
     return {"unknown", 6};

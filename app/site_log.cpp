@@ -22,6 +22,8 @@ struct CSiteLog::CState {
     std::deque<CSiteLog::Maker> m_queue;
     std::size_t m_nCapacity = 0;
     std::size_t m_nDropped = 0;
+    std::size_t m_nDroppedTold = 0;  // of m_nDropped, what a notice has covered
+    std::function<CJournalEntry(std::size_t)> m_droppedNotice;
     bool m_bEnabled = false;
     bool m_bWriting = false;
     bool m_bStopping = false;
@@ -85,10 +87,18 @@ bool CSiteLog::Post(Maker make)
         ++state.m_nDropped;
         return false;
     }
+    const bool writerWaits = state.m_queue.empty();
+    // Room for the notice and the entry, or the notice waits for more room.
+    if (state.m_nDropped > state.m_nDroppedTold && state.m_droppedNotice &&
+        state.m_queue.size() + 1 < state.m_nCapacity) {
+        const std::size_t lost = state.m_nDropped - state.m_nDroppedTold;
+        state.m_queue.push_back([notice = state.m_droppedNotice, lost] { return notice(lost); });
+        state.m_nDroppedTold = state.m_nDropped;
+    }
     state.m_queue.push_back(std::move(make));
     // The writer only waits on an empty queue; waking it for every entry of
     // a flood would cost the drain a system call each.
-    if (state.m_queue.size() == 1)
+    if (writerWaits)
         state.m_changed.notify_all();
     return true;
 }
@@ -104,4 +114,10 @@ std::size_t CSiteLog::DroppedCount() const
 {
     std::lock_guard<std::mutex> lock(m_pState->m_mutex);
     return m_pState->m_nDropped;
+}
+
+void CSiteLog::SetDroppedNotice(std::function<CJournalEntry(std::size_t)> notice)
+{
+    std::lock_guard<std::mutex> lock(m_pState->m_mutex);
+    m_pState->m_droppedNotice = std::move(notice);
 }

@@ -1,7 +1,8 @@
 // The program's side of the site's log. Entries are handed over without
 // waiting and written one at a time on a thread of the log's own, so a log
 // that is slow, full or missing never holds up intake or the window: when
-// the queue is full, or forwarding is off, the entry is dropped.
+// the queue is full, or forwarding is off, the entry is dropped. Entries
+// dropped for want of room are told to the log once there is room again.
 #pragma once
 
 #include <chrono>
@@ -40,6 +41,10 @@ public:
     bool Flush(std::chrono::milliseconds timeout);
 
     std::size_t DroppedCount() const;
+
+    // Builds the entry that tells the log how many entries it lost; it is
+    // queued ahead of the next entry that finds room.
+    void SetDroppedNotice(std::function<CJournalEntry(std::size_t dropped)> notice);
 
 private:
     struct CState;

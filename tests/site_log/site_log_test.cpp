@@ -56,6 +56,7 @@ TEST(SiteLog, AStuckLogDropsWhatDoesNotFitAndNeverHoldsUpTheCaller)
 {
     CGatedLog gated;
     CSiteLog log([&](const CJournalEntry& entry) { return gated.Write(entry); }, 3);
+    log.SetDroppedNotice([](std::size_t dropped) { return Entry(-static_cast<int>(dropped)); });
     log.SetEnabled(true);
     ASSERT_TRUE(log.Post([] { return Entry(0); }));
     // Entry 0 gets stuck in the write; three more fit in the queue.
@@ -77,6 +78,11 @@ TEST(SiteLog, AStuckLogDropsWhatDoesNotFitAndNeverHoldsUpTheCaller)
     EXPECT_TRUE(log.Flush(5s));
     EXPECT_EQ(built, 3) << "an entry that cannot be queued is not even built";
     EXPECT_EQ(gated.Written(), (std::vector<std::string>{"0", "1", "2", "3"}));
+
+    log.Post([] { return Entry(11); });
+    EXPECT_TRUE(log.Flush(5s));
+    EXPECT_EQ(gated.Written().back(), "11");
+    EXPECT_EQ(gated.Written().at(4), "-7") << "the loss is told ahead of the next entry";
     for (std::thread::id writer : gated.Writers())
         EXPECT_NE(writer, std::this_thread::get_id());
 }
