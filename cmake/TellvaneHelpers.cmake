@@ -26,13 +26,22 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
        "WINEDLLOVERRIDES=mscoree,mshtml=")
 endif()
 
-# tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...] [ARGS a...])
+# Windows has things of which there is one per logon, whatever the
+# environment: the named mutex ZQTellvane, the settings key under
+# HKEY_CURRENT_USER, and the session, whose end reaches every program. Under
+# Wine the whole test run is one logon, so tests that use them wait for each
+# other through this CTest resource.
+set(TELLVANE_LOGON_LOCK windows_logon)
+
+# tellvane_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib... [LABELS l...] [ENV K=V...] [ARGS a...]
+#                    [SHARES_LOGON])
 # One GoogleTest executable; its cases are registered one by one with CTest.
 # Every test runs with TZ=UTC so that date texts are predictable. Tests that
 # start the program give it an endpoint of their own, so none of them need
-# to wait for another.
+# to wait for another; on Windows, SHARES_LOGON makes those that take the
+# named mutex or the settings key wait for each other.
 function(tellvane_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENV;ARGS" ${ARGN})
+  cmake_parse_arguments(T "SHARES_LOGON" "" "SOURCES;LIBS;LABELS;ENV;ARGS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   # ENVIRONMENT and LABELS are lists; each value must reach CTest as one
@@ -43,6 +52,9 @@ function(tellvane_add_gtest name)
   set(values "ENVIRONMENT [==[${env}]==]")
   if(T_LABELS)
     string(APPEND values " LABELS [==[${T_LABELS}]==]")
+  endif()
+  if(T_SHARES_LOGON AND WIN32)
+    string(APPEND values " RESOURCE_LOCK ${TELLVANE_LOGON_LOCK}")
   endif()
   set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   if(CMAKE_CROSSCOMPILING)
