@@ -56,16 +56,18 @@ function(tellvane_add_gtest name)
   if(T_SHARES_LOGON AND WIN32)
     string(APPEND values " RESOURCE_LOCK ${TELLVANE_LOGON_LOCK}")
   endif()
-  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   if(CMAKE_CROSSCOMPILING)
-    # Discovery would have to run the .exe at build time; one CTest entry per binary.
+    # Discovery would have to run the .exe at build time; one CTest entry per
+    # binary. It exists now, and CTest reads the include files before the
+    # tests of their folder, so its properties are set here.
     add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
-    file(WRITE ${properties_file} "set_tests_properties(${name} PROPERTIES ${values})\n")
-  else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 EXTRA_ARGS ${T_ARGS})
-    file(WRITE ${properties_file}
-      "foreach(test IN LISTS ${name}_TESTS)\n  set_tests_properties(\"\${test}\" PROPERTIES ${values})\nendforeach()\n")
+    cmake_language(EVAL CODE "set_tests_properties(${name} PROPERTIES ${values})")
+    return()
   endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 EXTRA_ARGS ${T_ARGS})
+  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${properties_file}
+    "foreach(test IN LISTS ${name}_TESTS)\n  set_tests_properties(\"\${test}\" PROPERTIES ${values})\nendforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()
 
