@@ -6,7 +6,7 @@ comma      := ,
 
 configure = cmake -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(2) $(CMAKE_ARGS) $(3) >/dev/null
 
-.PHONY: deps build run test test-asan test-tsan test-windows test-windows-core check-windows-gui fuzz clean
+.PHONY: deps build run test test-asan test-tsan test-windows test-windows-core check-windows-gui fuzz bench-program clean
 
 deps:
 	@scripts/install-deps build
@@ -67,6 +67,10 @@ fuzz: deps
 	@CC=clang-14 CXX=clang++-14 $(call configure,build-fuzz,Debug,-DTELLVANE_FUZZ=ON "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" -DTELLVANE_GUI=OFF -DTELLVANE_TESTS=OFF -DTELLVANE_BENCH=OFF)
 	cmake --build build-fuzz -j $(JOBS)
 	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
+
+# The built program against a minimal server, and its drain into a full store.
+bench-program:
+	scripts/bench-program $(BUILD)
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz build-win build-win-core build-wincheck

@@ -7,8 +7,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QTimer>
+#include <QTimerEvent>
 
 #include "alert_settings.h"
 #include "app_directory.h"
@@ -23,14 +23,9 @@
 
 namespace {
 
-// The connection-ended notice a connection thread posts to the GUI thread.
-constexpr QEvent::Type kConnectionEndedEvent = static_cast<QEvent::Type>(QEvent::User + 6);
-
-class CConnectionEnded : public QEvent {
-public:
-    explicit CConnectionEnded(ConnectionId id) : QEvent(kConnectionEndedEvent), m_Id(id) {}
-    ConnectionId m_Id;
-};
+// How often the threads of connections that ended after the last client are
+// joined; the listener joins the others as new clients arrive.
+constexpr int kReapPeriodMs = 1000;
 
 // The listener's news about the endpoint's name, carried to the GUI thread.
 constexpr QEvent::Type kEndpointChangedEvent = static_cast<QEvent::Type>(QEvent::User + 7);
@@ -101,6 +96,9 @@ bool CAgentLifecycle::Start()
     m_Window.StartTimers();
     m_Window.StartAlerts();
     m_bStarted = true;
+    // Left out of the load, which the window waits for: the first idle
+    // moment builds it, before a flood of transponder events would.
+    QTimer::singleShot(0, this, [] { PrepareDuplicateIndex(); });
     // A quit that arrived during start-up (a message box runs the event
     // loop) is carried out now that there is a store to save.
     if (m_bQuitRequested)
@@ -129,37 +127,44 @@ bool CAgentLifecycle::AcquireLocks()
 void CAgentLifecycle::StartIntake()
 {
     CPipeServerConfig config;
-    // Runs on a connection thread: hand the id to the GUI thread to join.
-    config.m_onConnectionEnded = [this](ConnectionId id) {
-        QCoreApplication::postEvent(this, new CConnectionEnded(id));
-    };
+    // No end notices: one per connection would wake the GUI thread for
+    // every event sent on a connection of its own. A timer reaps instead.
     config.m_acceptSender = SenderFilter(gSenderUids);
     config.m_onSenderRefused = [this](const CPeer& sender) { Journal(SenderRefusedEntry(sender)); };
     config.m_onEndpointChanged = [this](const CEndpointState& state) {
         QCoreApplication::postEvent(this, new CEndpointChanged(state));
     };
     m_strEndpoint = config.m_strName;
-    // Runs in the drain: the entry is only built when the log has room.
+    // Runs in the drain: the log's thread builds the entry from a copy.
     g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) {
-        m_SiteLog.Post([&] { return EventEntry(rec, sender); });
+        m_SiteLog.Post([rec, sender] { return EventEntry(rec, sender); });
     };
     m_bHookSet = true;
     m_bIntakeStarted = StartPipeServer(std::move(config));
+    if (m_bIntakeStarted)
+        m_nReapTimer = startTimer(kReapPeriodMs);
 }
 
 void CAgentLifecycle::StopIntake()
 {
+    if (m_nReapTimer)
+        killTimer(m_nReapTimer);
+    m_nReapTimer = 0;
     if (m_bIntakeStarted)
         StopPipeServer();
     m_bIntakeStarted = false;
 }
 
+void CAgentLifecycle::timerEvent(QTimerEvent* e)
+{
+    if (e->timerId() == m_nReapTimer)
+        ReapEndedConnections();
+    else
+        QObject::timerEvent(e);
+}
+
 bool CAgentLifecycle::event(QEvent* e)
 {
-    if (e->type() == kConnectionEndedEvent) {
-        JoinConnectionThread(static_cast<CConnectionEnded*>(e)->m_Id);
-        return true;
-    }
     if (e->type() == kEndpointChangedEvent) {
         OnEndpointChanged(static_cast<CEndpointChanged*>(e)->m_State);
         return true;
@@ -190,7 +195,7 @@ void CAgentLifecycle::OnEndpointChanged(const CEndpointState& state)
 
 void CAgentLifecycle::Journal(CJournalEntry entry)
 {
-    m_SiteLog.Post([&] { return std::move(entry); });
+    m_SiteLog.Post([entry = std::move(entry)] { return entry; });
 }
 
 void CAgentLifecycle::JournalAgent(AgentEvent event, std::string_view message)

@@ -76,6 +76,7 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
 
 private:
     bool AcquireLocks();
@@ -95,6 +96,7 @@ private:
     std::unique_ptr<CInstanceLock> m_InstanceMutex;
     std::unique_ptr<CInstanceLock> m_DataLock;
     bool m_bIntakeStarted = false;
+    int m_nReapTimer = 0;
     bool m_bStarted = false;        // start-up has loaded the store and started intake
     bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
     bool m_bEnded = false;

@@ -19,7 +19,7 @@ constexpr auto kStopWait = std::chrono::milliseconds(500);
 struct CSiteLog::CState {
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<CJournalEntry> m_queue;
+    std::deque<CSiteLog::Maker> m_queue;
     std::size_t m_nCapacity = 0;
     std::size_t m_nDropped = 0;
     bool m_bEnabled = false;
@@ -56,11 +56,11 @@ void CSiteLog::Run(std::shared_ptr<CState> state)
         state->m_changed.wait(lock, [&] { return state->m_bStopping || !state->m_queue.empty(); });
         if (state->m_bStopping)
             break;
-        CJournalEntry entry = std::move(state->m_queue.front());
+        const Maker make = std::move(state->m_queue.front());
         state->m_queue.pop_front();
         state->m_bWriting = true;
         lock.unlock();
-        state->m_writer(entry);  // a refused entry is as gone as a dropped one
+        state->m_writer(make());  // a refused entry is as gone as a dropped one
         lock.lock();
         state->m_bWriting = false;
         state->m_changed.notify_all();
@@ -75,7 +75,7 @@ void CSiteLog::SetEnabled(bool enabled)
     m_pState->m_bEnabled = enabled;
 }
 
-bool CSiteLog::Post(const std::function<CJournalEntry()>& make)
+bool CSiteLog::Post(Maker make)
 {
     std::lock_guard<std::mutex> lock(m_pState->m_mutex);
     CState& state = *m_pState;
@@ -85,8 +85,11 @@ bool CSiteLog::Post(const std::function<CJournalEntry()>& make)
         ++state.m_nDropped;
         return false;
     }
-    state.m_queue.push_back(make());
-    state.m_changed.notify_all();
+    state.m_queue.push_back(std::move(make));
+    // The writer only waits on an empty queue; waking it for every entry of
+    // a flood would cost the drain a system call each.
+    if (state.m_queue.size() == 1)
+        state.m_changed.notify_all();
     return true;
 }
 

@@ -27,9 +27,13 @@ public:
     // Off until switched on, so nothing is written before the setting is known.
     void SetEnabled(bool enabled);
 
-    // Queues the entry make builds; make is called only when there is room,
-    // so a flood costs no more than a look at the queue. False when dropped.
-    bool Post(const std::function<CJournalEntry()>& make);
+    using Maker = std::function<CJournalEntry()>;
+
+    // Queues make, which the log's thread calls to build the entry just
+    // before writing it: the caller (the drain, on the GUI thread) pays for
+    // a copy of what make captures, not for the formatting. A maker that
+    // finds no room is dropped unbuilt. False when dropped.
+    bool Post(Maker make);
 
     // Waits up to timeout for every queued entry to be written (or refused
     // by the log). False when time ran out.

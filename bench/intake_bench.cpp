@@ -185,17 +185,24 @@ void BM_RoundTripTellvane(benchmark::State& state)
     ResetQueue();
 }
 
-// Distinct events, so every one is parsed and stored.
-void BM_Drain(benchmark::State& state)
+// A distinct event, so that every one is parsed and stored.
+std::string DistinctEvent(int type, int ttime)
 {
-    const int texts = static_cast<int>(state.range(0));
+    return "8," + std::to_string(type) + "," + std::to_string(ttime) +
+           ",Anna,Door opened,Site 1,Door 12,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,235";
+}
+
+// Times draining texts distinct events of a type into the store that
+// prepareStore leaves.
+template <class Prepare>
+void TimeDrain(benchmark::State& state, int type, int texts, Prepare prepareStore)
+{
     std::vector<std::string> events;
     for (int i = 0; i < texts; ++i)
-        events.push_back("8,1," + std::to_string(1299506709 + i) +
-                         ",Anna,Door opened,Site 1,Door 12,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,235");
+        events.push_back(DistinctEvent(type, 1299506709 + i));
     for (auto _ : state) {
         state.PauseTiming();
-        ResetStore(kMaxCapacity);
+        prepareStore();
         ResetQueue();
         for (const std::string& text : events)
             QueueText(text);
@@ -204,6 +211,25 @@ void BM_Drain(benchmark::State& state)
         }
     }
     state.SetItemsProcessed(state.iterations() * texts);
+}
+
+void BM_Drain(benchmark::State& state)
+{
+    TimeDrain(state, 1, static_cast<int>(state.range(0)), [] { ResetStore(kMaxCapacity); });
+}
+
+// Into a store that is full already, as on a site that has run for a while,
+// with no hand-over between the texts: type 1 and type 3 (whose duplicate
+// test looks at the stored records).
+void BM_DrainIntoFullStore(benchmark::State& state)
+{
+    TimeDrain(state, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), [] {
+        ResetStore(kMaxCapacity);
+        for (int i = 0; i < kMaxCapacity; ++i)
+            AddMessage(DistinctEvent(i % 2 ? 3 : 1, 1200000000 + i));
+        CSimpleMessage shown;
+        HandOverArrivals(shown, {});
+    });
 }
 
 }  // namespace
@@ -215,3 +241,7 @@ void BM_Drain(benchmark::State& state)
 TELLVANE_ROUND_TRIPS(BM_RoundTripBaseline);
 TELLVANE_ROUND_TRIPS(BM_RoundTripTellvane);
 BENCHMARK(BM_Drain)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrainIntoFullStore)
+    ->ArgNames({"type", "texts"})
+    ->ArgsProduct({{1, 3}, {1000, 10000, 50000}})
+    ->Unit(benchmark::kMillisecond);

@@ -39,12 +39,7 @@ void Load(std::string_view bytes)
 
 // Memory kept from one input to the next makes libFuzzer suspect a leak
 // and run an expensive check; give everything back.
-void ReleaseStore()
-{
-    std::vector<CSimpleMessage>().swap(g_Array);
-    std::vector<int>().swap(g_Pos);
-    std::vector<int>().swap(g_PosList);
-}
+void ReleaseStore() { ReleaseStoreMemory(); }
 
 }  // namespace
 

@@ -65,4 +65,5 @@ void InterruptListener(const std::string& name, ThreadHandle listener);
 bool StartThread(void (*routine)(void*), void* arg, std::size_t stackSize, ThreadHandle& thread);
 
 // Waits up to timeout for thread to end; true once it is joined and released.
+// A timeout of 0 only tries, without blocking.
 bool JoinThreadFor(ThreadHandle thread, std::chrono::milliseconds timeout);

@@ -25,7 +25,6 @@ constexpr auto kStopPoll = 50ms;
 struct CConnection {
     ThreadHandle m_hThread = 0;
     PipeHandle m_hPipe = kNoPipe;  // kNoPipe once the thread closed it
-    bool m_bEnded = false;         // the thread is past its last use of the pipe
     bool m_bJoining = false;       // someone has taken on the join
 };
 
@@ -45,6 +44,8 @@ struct CServerState {
     std::mutex m_registryMutex;
     std::map<ConnectionId, CConnection> m_connections;
     ConnectionId m_nNextId = 1;
+    // Ended with no receiver for the end notice: joined by the next reap.
+    std::vector<ConnectionId> m_ended;
 };
 
 // Never destroyed: when the program leaves the server running at exit,
@@ -57,6 +58,7 @@ CPipeServerConfig& s_Config = s_State.m_config;
 std::mutex& s_RegistryMutex = s_State.m_registryMutex;
 std::map<ConnectionId, CConnection>& s_Connections = s_State.m_connections;
 ConnectionId& s_nNextId = s_State.m_nNextId;
+std::vector<ConnectionId>& s_Ended = s_State.m_ended;
 
 void Serve(PipeHandle hPipe, const CPeer& sender)
 {
@@ -80,22 +82,20 @@ void Serve(PipeHandle hPipe, const CPeer& sender)
     }
 }
 
-void CloseOwnPipe(ConnectionId id, PipeHandle hPipe)
+// The thread's last use of the registry, in one visit: once the entry
+// forgets the pipe, a stop no longer interrupts it, so its number cannot be
+// reused under the stop's hands; without an end receiver the thread is left
+// for a reap to join.
+void EndConnection(ConnectionId id, PipeHandle hPipe, bool reapLater)
 {
     EndConversation(hPipe);  // a stop can still interrupt this
     {
-        // Once the entry forgets the pipe, a stop no longer interrupts it,
-        // so its number cannot be reused under the stop's hands.
         Lock lock(s_RegistryMutex);
         s_Connections[id].m_hPipe = kNoPipe;
+        if (reapLater)
+            s_Ended.push_back(id);
     }
     ReleasePipe(hPipe);
-}
-
-void MarkEnded(ConnectionId id)
-{
-    Lock lock(s_RegistryMutex);
-    s_Connections[id].m_bEnded = true;
 }
 
 bool IsAccepted(const CPeer& sender)
@@ -113,8 +113,7 @@ void InstanceThread(void* param)
     const CPeer sender = PeerOfClient(block->m_hPipe);
     if (IsAccepted(sender))
         Serve(block->m_hPipe, sender);
-    CloseOwnPipe(block->m_id, block->m_hPipe);
-    MarkEnded(block->m_id);
+    EndConnection(block->m_id, block->m_hPipe, !block->m_onEnded);
     if (block->m_onEnded)
         block->m_onEnded(block->m_id);
 }
@@ -137,7 +136,7 @@ void StartConnection(PipeHandle hPipe)
         return;
     }
     block.release();  // InstanceThread owns it now
-    s_Connections[id] = CConnection{hThread, hPipe, false, false};
+    s_Connections[id] = CConnection{hThread, hPipe, false};
 }
 
 // Marks the entries chosen by pick as being joined and returns them.
@@ -173,16 +172,6 @@ void InterruptIfOpen(ConnectionId id)
 void JoinEndedThread(ThreadHandle hThread)
 {
     while (!JoinThreadFor(hThread, kStopPoll)) {
-    }
-}
-
-// Without a receiver for the end notices the listener joins ended threads
-// itself, each time a new client arrives.
-void ReapEndedConnections()
-{
-    for (const auto& [id, hThread] : TakeForJoin([](const CConnection& c) { return c.m_bEnded; })) {
-        JoinEndedThread(hThread);
-        Forget(id);
     }
 }
 
@@ -242,6 +231,8 @@ void PipeLoop(void*)
             break;
         }
         StartConnection(hPipe);
+        // Without a receiver for the end notices the listener joins ended
+        // threads itself; it is awake for the new client anyway.
         if (!s_Config.m_onConnectionEnded)
             ReapEndedConnections();
     }
@@ -282,6 +273,10 @@ void StopPipeServer()
         } while (!JoinThreadFor(hThread, kStopPoll));
         Forget(id);
     }
+    {
+        Lock lock(s_RegistryMutex);
+        s_Ended.clear();
+    }
     s_bRunning = false;
 }
 
@@ -298,6 +293,23 @@ void JoinConnectionThread(ConnectionId id)
     }
     JoinEndedThread(hThread);
     Forget(id);
+}
+
+void ReapEndedConnections()
+{
+    // A thread that has not quite finished its exit stays for the next reap
+    // rather than blocking the listener, so the try is cheap enough to make
+    // under the lock. Entries someone has taken on to join are left alone.
+    Lock lock(s_RegistryMutex);
+    std::erase_if(s_Ended, [](ConnectionId id) {
+        const auto it = s_Connections.find(id);
+        if (it == s_Connections.end() || it->second.m_bJoining)
+            return true;
+        if (!JoinThreadFor(it->second.m_hThread, std::chrono::milliseconds(0)))
+            return false;  // still on its way out
+        s_Connections.erase(it);
+        return true;
+    });
 }
 
 std::size_t ConnectionThreadCount()

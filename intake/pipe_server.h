@@ -40,10 +40,12 @@ struct CPipeServerConfig {
     std::string m_strName = EndpointName();
 
     // Called on a connection thread just before it ends, with the thread's
-    // own id. The receiver hands the id to the GUI thread (for example in a
-    // posted event), which calls JoinConnectionThread with it. It runs on the
-    // thread's small stack, so it should do no more than that. When empty,
-    // the listener joins ended threads itself whenever a client connects.
+    // own id. The receiver hands the id to another thread, which calls
+    // JoinConnectionThread with it. It runs on the thread's small stack, so
+    // it should do no more than that. When empty (the program's choice: a
+    // notice per connection would wake its GUI thread each time), ended
+    // threads are joined by the listener whenever a client connects and by
+    // ReapEndedConnections.
     std::function<void(ConnectionId)> m_onConnectionEnded;
 
     // The senders whose texts are taken; empty takes everyone. A sender
@@ -71,6 +73,11 @@ void StopPipeServer();
 // it. Unknown ids, for example of threads StopPipeServer already joined,
 // are ignored. Must not be called on a connection thread.
 void JoinConnectionThread(ConnectionId id);
+
+// Joins the connection threads that ended since the last reap, when no end
+// receiver is configured. Cheap when none has ended; the owner calls it now
+// and then, so threads that end after the last client are not kept.
+void ReapEndedConnections();
 
 // Connection threads started and not yet joined.
 std::size_t ConnectionThreadCount();

@@ -79,6 +79,7 @@ void InstallStoreImage(CStoreImage&& image, CSimpleMessage& shown)
     g_PosList.swap(rows);
     max_messages = capacity;
     max_used_item = cur_item = maxUsed;
+    ReindexStore();
     SortPositions();
     if (cur_item >= 0)
         shown = g_Array[cur_item];

@@ -1,8 +1,11 @@
 #include "event_store.h"
 
 #include <algorithm>
+#include <numeric>
 
-std::vector<CSimpleMessage> g_Array;
+#include "event_key_index.h"
+
+CSlotRing<CSimpleMessage> g_Array;
 std::vector<int> g_Pos;
 std::vector<int> g_PosList;
 int max_messages = kDefaultCapacity;
@@ -14,46 +17,76 @@ std::recursive_mutex g_StoreMutex;
 
 using Lock = std::lock_guard<std::recursive_mutex>;
 
-void ResetStore(int capacity)
-{
-    Lock lock(g_StoreMutex);
-    max_messages = capacity;
-    g_Array.assign(capacity, CSimpleMessage());
-    g_Pos.assign(capacity, 0);
-    g_PosList.assign(capacity, 0);
-    max_used_item = -1;
-    cur_item = -1;
-    req_item = -1;
-    new_arrived = 0;
-}
-
 namespace {
 
-bool IsDuplicate(const CSimpleMessage& a, const CSimpleMessage& b)
+// The duplicate keys of slots 0..s_nIndexedTop, kept in step by every store
+// operation that changes which records are stored. The loader and test
+// fixtures put records in place directly; after a load (ReindexStore), or
+// when max_used_item has moved behind its back, it is rebuilt on its next
+// use rather than in the load, which stays as fast as it was.
+CEventKeyIndex s_Keys;
+int s_nIndexedTop = -1;
+bool s_bIndexValid = true;
+
+bool IndexIsCurrent() { return s_bIndexValid && s_nIndexedTop == max_used_item; }
+
+const CEventKeyIndex& StoredKeys()
 {
-    return a.tid == b.tid && a.ttime == b.ttime && a.lid == b.lid && a.sid == b.sid && a.addr == b.addr;
+    if (!IndexIsCurrent()) {
+        s_Keys.Clear();
+        s_Keys.Reserve(static_cast<std::size_t>(max_used_item + 1));
+        for (int slot = 0; slot <= max_used_item; ++slot)
+            s_Keys.Add(g_Array[slot]);
+        s_nIndexedTop = max_used_item;
+        s_bIndexValid = true;
+    }
+    return s_Keys;
 }
 
-// Looks for msg among the stored transponder events. The records added since
-// the last sort sit unsorted at the top; below them g_Pos is in time order,
-// so the search there can stop at the first older record.
-bool IsStoredAlready(const CSimpleMessage& msg)
+void ClearIndex()
 {
-    const int u = max_used_item;
-    const int k = u - new_arrived;
-    for (int j = u; j > k && j >= 0; --j) {
-        if (IsDuplicate(g_Array[j], msg))
-            return true;
-    }
-    for (int p = k; p >= 0; --p) {
-        const CSimpleMessage& stored = g_Array[g_Pos[p]];
-        if (stored.ttime < msg.ttime)
-            return false;
-        if (stored.ttime == msg.ttime && IsDuplicate(stored, msg))
-            return true;
-    }
-    return false;
+    s_Keys.Clear();
+    s_nIndexedTop = -1;
+    s_bIndexValid = true;
 }
+
+// Before slots 0..count-1 leave the store and the slots above move down.
+void UnindexOldest(int count)
+{
+    if (!IndexIsCurrent()) {
+        s_bIndexValid = false;
+        return;
+    }
+    for (int slot = 0; slot < count; ++slot)
+        s_Keys.Remove(g_Array[slot]);
+    s_nIndexedTop -= count;
+}
+
+// After a record was stored in the new top slot max_used_item.
+void IndexNewTop()
+{
+    if (s_bIndexValid && s_nIndexedTop == max_used_item - 1) {
+        s_Keys.Add(g_Array[max_used_item]);
+        s_nIndexedTop = max_used_item;
+    } else {
+        s_bIndexValid = false;
+    }
+}
+
+// Stores record in slot, which may be a stored one.
+void ReplaceRecord(int slot, const CSimpleMessage& record)
+{
+    const bool indexed = slot <= max_used_item && IndexIsCurrent();
+    if (indexed)
+        s_Keys.Remove(g_Array[slot]);
+    g_Array[slot] = record;
+    if (indexed)
+        s_Keys.Add(record);
+}
+
+// Two transponder events are the same when tid, ttime, lid, sid and addr
+// agree; any stored record counts, whatever its type.
+bool IsStoredAlready(const CSimpleMessage& msg) { return StoredKeys().Contains(msg); }
 
 bool IsAcceptable(const CSimpleMessage& msg)
 {
@@ -68,31 +101,76 @@ bool IsAcceptable(const CSimpleMessage& msg)
     return true;
 }
 
-// Drops the 50 oldest records by arrival. Records move down by 50 slots; the
-// time order and the Monitor's row map follow them.
-void EvictOldest()
+// Drops the 50 oldest records by arrival: slot i then names the record slot
+// i + 50 named. The records stay where they are, the ring of slots turns;
+// the time order and the Monitor's row map follow.
+//
+// Precondition: the store is full (max_used_item == max_messages - 1). It
+// needs max_messages >= kEvictBatch and refuses (returns false, changing
+// nothing) below that; from 50 slots up it is exact, also under 100.
+bool EvictOldest()
 {
     const int n = max_messages;
-    std::move(g_Array.begin() + kEvictBatch, g_Array.begin() + n, g_Array.begin());
+    if (n < kEvictBatch)
+        return false;
+    UnindexOldest(kEvictBatch);
+    g_Array.RotateFront(kEvictBatch, n);
     // The top 50 slots are not cleared (a saved file shows what they held):
-    // put back what the move took out of them.
-    for (int i = n - kEvictBatch; i < n; ++i)
-        g_Array[i] = g_Array[i - kEvictBatch];
-
-    int dropped = 0;
-    for (int p = 0; p < n; ++p) {
-        if (g_Pos[p] >= kEvictBatch)
-            g_Pos[p - dropped] = g_Pos[p] - kEvictBatch;
-        else
-            ++dropped;
-        g_PosList[p] = g_PosList[p] >= kEvictBatch ? g_PosList[p] - kEvictBatch : -1;
+    // each gets back what it held before the turn, which now sits 50 slots
+    // lower (round the ring when the store has fewer than 100 slots, where
+    // the source lies higher and is read before it is overwritten).
+    for (int i = n - kEvictBatch; i < n; ++i) {
+        const int before = (i - kEvictBatch + n) % n;
+        if (before != i)
+            g_Array[i] = g_Array[before];
     }
-    for (int p = n - kEvictBatch; p < n; ++p)
-        g_Pos[p] = p;
+
+    // The time order keeps the survivors in their order, the gaps closed;
+    // a Monitor row of an evicted record names no slot any more. Separate
+    // passes, so that the compiler can vectorize the simple ones.
+    const auto first = g_Pos.begin();
+    const auto kept = std::remove_if(first, first + n, [](int slot) { return slot < kEvictBatch; });
+    std::for_each(first, kept, [](int& slot) { slot -= kEvictBatch; });
+    std::iota(first + n - kEvictBatch, first + n, n - kEvictBatch);
+    std::transform(g_PosList.begin(), g_PosList.begin() + n, g_PosList.begin(),
+                   [](int slot) { return slot >= kEvictBatch ? slot - kEvictBatch : -1; });
     max_used_item = n - kEvictBatch - 1;
+    return true;
 }
 
 }  // namespace
+
+void ResetStore(int capacity)
+{
+    Lock lock(g_StoreMutex);
+    max_messages = capacity;
+    g_Array.assign(capacity, CSimpleMessage());
+    g_Pos.assign(capacity, 0);
+    g_PosList.assign(capacity, 0);
+    max_used_item = -1;
+    cur_item = -1;
+    req_item = -1;
+    new_arrived = 0;
+    ClearIndex();
+}
+
+void ReindexStore() { s_bIndexValid = false; }
+
+void PrepareDuplicateIndex()
+{
+    Lock lock(g_StoreMutex);
+    StoredKeys();
+}
+
+void ReleaseStoreMemory()
+{
+    std::vector<CSimpleMessage> records;
+    g_Array.swap(records);
+    std::vector<int>().swap(g_Pos);
+    std::vector<int>().swap(g_PosList);
+    s_Keys.Clear();
+    s_bIndexValid = false;
+}
 
 bool AddMessage(std::string_view text)
 {
@@ -101,10 +179,11 @@ bool AddMessage(std::string_view text)
     msg.Parse(text);
     if (!IsAcceptable(msg))
         return false;
-    if (max_used_item >= max_messages - 1)
-        EvictOldest();
+    if (max_used_item >= max_messages - 1 && !EvictOldest())
+        return false;
     ++max_used_item;
     g_Array[max_used_item] = std::move(msg);
+    IndexNewTop();
     g_Pos[max_used_item] = max_used_item;
     cur_item = req_item = max_used_item;
     ++new_arrived;
@@ -113,13 +192,12 @@ bool AddMessage(std::string_view text)
 
 namespace {
 
-// Orders positions 0..top of g_Pos by ttime, stably.
-void SortPositionsUpTo(int top)
+// Orders positions 0..top of g_Pos by ttime, stably, reading the records
+// through slots (a plain array or the ring's reader).
+template <class Slots>
+void SortPositionsBy(int top, const Slots& slots)
 {
-    Lock lock(g_StoreMutex);
-    if (top < 1)
-        return;
-    auto byTime = [](int a, int b) { return g_Array[a].ttime < g_Array[b].ttime; };
+    auto byTime = [&slots](int a, int b) { return slots[a].ttime < slots[b].ttime; };
     const auto first = g_Pos.begin();
     const auto last = first + top + 1;
     // New records are appended at the top, so most of the list is usually in
@@ -131,6 +209,19 @@ void SortPositionsUpTo(int top)
     std::inplace_merge(first, sortedEnd, last, byTime);
 }
 
+void SortPositionsUpTo(int top)
+{
+    Lock lock(g_StoreMutex);
+    if (top < 1)
+        return;
+    // Until the first eviction turns the ring, slots are plain array
+    // indexes, and the comparisons are spared the mapping.
+    if (const CSimpleMessage* straight = g_Array.StraightData())
+        SortPositionsBy(top, straight);
+    else
+        SortPositionsBy(top, g_Array.Reader());
+}
+
 }  // namespace
 
 void SortPositions() { SortPositionsUpTo(max_used_item); }
@@ -140,7 +231,9 @@ void SetMaxMessages(int n, const std::function<void()>& showCurrent)
     if (n < max_messages && max_used_item >= n) {
         Lock lock(g_StoreMutex);
         const int drop = max_used_item - n + 1;
-        std::move(g_Array.begin() + drop, g_Array.begin() + drop + n, g_Array.begin());
+        UnindexOldest(drop);
+        for (int i = 0; i < n; ++i)
+            g_Array[i] = std::move(g_Array[i + drop]);
         max_used_item = cur_item = n - 1;
         if (showCurrent)
             showCurrent();
@@ -200,6 +293,6 @@ bool WriteBackReadFlag(CSimpleMessage& shown, bool checked)
     if (shown.read == value || cur_item < 0 || cur_item >= static_cast<int>(g_Array.size()))
         return false;
     shown.read = value;
-    g_Array[cur_item] = shown;
+    ReplaceRecord(cur_item, shown);
     return true;
 }

@@ -2,7 +2,8 @@
 //
 // Records live by value in g_Array in arrival order (slot 0 the oldest);
 // g_Pos is the time order over the same slots; g_PosList maps Monitor rows to
-// slots. Everything runs on the GUI thread; g_StoreMutex marks the steps that
+// slots. g_Array reads and writes like a vector of slots; dropping the oldest
+// records turns its ring instead of moving the others down. Everything runs on the GUI thread; g_StoreMutex marks the steps that
 // others rely on as a unit and is recursive because the arrival hand-over
 // re-enters it through SortPositions and the Monitor refill.
 #pragma once
@@ -13,13 +14,16 @@
 #include <vector>
 
 #include "simple_message.h"
+#include "slot_ring.h"
 
 inline constexpr int kDefaultCapacity = 500;
 inline constexpr int kMinCapacity = 100;
 inline constexpr int kMaxCapacity = 10000;
+// A full store drops this many of its oldest records at once, so it needs at
+// least this many slots; below that it refuses records once full.
 inline constexpr int kEvictBatch = 50;
 
-extern std::vector<CSimpleMessage> g_Array;
+extern CSlotRing<CSimpleMessage> g_Array;
 extern std::vector<int> g_Pos;
 extern std::vector<int> g_PosList;
 extern int max_messages;
@@ -31,6 +35,17 @@ extern std::recursive_mutex g_StoreMutex;
 
 // Empties the store and sizes it to capacity default slots (start-up, tests).
 void ResetStore(int capacity = kDefaultCapacity);
+
+// For code that replaced the records wholesale (a load): the duplicate
+// test's index of them is rebuilt when next needed.
+void ReindexStore();
+
+// Builds the duplicate test's index now if a load left it to be rebuilt,
+// so that the first transponder event after start-up does not wait for it.
+void PrepareDuplicateIndex();
+
+// Gives back all memory the store holds; ResetStore makes it usable again.
+void ReleaseStoreMemory();
 
 // Parses one event text and stores it if it is acceptable: it needs a time,
 // and a transponder event needs an address in 0..2048 and must not be stored

@@ -1,51 +1,63 @@
-// Qt tries the platform plugins it is given, in order, and aborts the
-// process when none of them starts (no X display, no Wayland compositor, a
-// plugin not installed). It offers no way to ask first, so a child process
-// asks: it starts the same platform the program would, and its end tells
-// whether the program can.
-#include <errno.h>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/wait.h>
+// Qt tries the platform plugins it is given, in order, and ends the process
+// through qFatal when none starts (no X display, no Wayland compositor, a
+// plugin not installed). It offers no way to ask first. Asking in a child
+// process that starts the platform once more cost every start-up tens of
+// milliseconds; instead, a message handler of the program's own is in place
+// while the application is made, and turns that fatal message into one line
+// and status 1. The plugins' warnings on the way are held back: after a
+// failure they would only repeat it, after a success they are passed on.
 #include <unistd.h>
 
-#include <QGuiApplication>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include <QString>
+#include <QtGlobal>
 
 #include "window_platform.h"
 
 namespace {
 
-[[noreturn]] void ProbeInChild()
+constexpr int kExitNoDisplay = 1;
+
+// The context's strings are string literals (file, function, category).
+struct CHeldMessage {
+    QtMsgType type;
+    const char* file;
+    int line;
+    const char* function;
+    const char* category;
+    QString text;
+};
+
+const char* s_pLine = nullptr;
+QtMessageHandler s_Previous = nullptr;
+std::vector<CHeldMessage>* s_pHeld = nullptr;
+
+void HoldOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    // Qt's own complaint and abort are the parent's to report, in one line.
-    const int null = open("/dev/null", O_WRONLY);
-    if (null >= 0)
-        dup2(null, STDERR_FILENO);
-    // The probe must not be taken for the program by the session manager
-    // or use up the launcher's start-up notice meant for the real window.
-    unsetenv("SESSION_MANAGER");
-    unsetenv("DESKTOP_STARTUP_ID");
-    unsetenv("XDG_ACTIVATION_TOKEN");
-    int argc = 1;
-    char name[] = "tellvane";
-    char* argv[] = {name, nullptr};
-    QGuiApplication probe(argc, argv);
-    _exit(0);  // nothing of the probe is to be cleaned up or flushed
+    if (type == QtFatalMsg) {
+        std::fputs(s_pLine, stderr);
+        std::fflush(stderr);
+        _exit(kExitNoDisplay);  // Qt's half-made application is not to be torn down
+    }
+    s_pHeld->push_back({type, context.file, context.line, context.function, context.category, text});
 }
 
 }  // namespace
 
-bool WindowPlatformAvailable()
+CWindowPlatformGuard::CWindowPlatformGuard(const char* line)
 {
-    const pid_t child = fork();
-    if (child < 0)
-        return true;  // no way to ask: Qt decides, as it would have anyway
-    if (child == 0)
-        ProbeInChild();
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return true;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    s_pLine = line;
+    s_pHeld = new std::vector<CHeldMessage>;
+    s_Previous = qInstallMessageHandler(HoldOrEnd);
+}
+
+CWindowPlatformGuard::~CWindowPlatformGuard()
+{
+    qInstallMessageHandler(s_Previous);
+    for (const CHeldMessage& held : std::exchange(*s_pHeld, {}))
+        qt_message_output(held.type, QMessageLogContext(held.file, held.line, held.function, held.category), held.text);
+    delete std::exchange(s_pHeld, nullptr);
 }

@@ -1,4 +1,6 @@
 // Every Windows desktop session has its window system.
 #include "window_platform.h"
 
-bool WindowPlatformAvailable() { return true; }
+CWindowPlatformGuard::CWindowPlatformGuard(const char*) {}
+
+CWindowPlatformGuard::~CWindowPlatformGuard() = default;

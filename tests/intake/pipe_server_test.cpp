@@ -175,3 +175,40 @@ TEST(PipeServerLifetime, StartsOnceAndStopsCleanlyWithoutClients)
     StopPipeServer();
     EXPECT_EQ(ProcessThreadCount(), threadsBefore);
 }
+
+// Without a receiver for end notices nobody is told of each end: the
+// listener joins ended threads when a new client comes, a reap joins those
+// that ended after the last client.
+TEST(PipeServerReaping, JoinsEndedThreadsAtTheNextClientAndAtAReap)
+{
+    ResetQueue();
+    CPipeServerConfig config;
+    config.m_strName = UniqueEndpointName();
+    ASSERT_TRUE(StartPipeServer(config));
+    const int threadsRunning = ProcessThreadCount();
+    std::string reply;
+    const auto converse = [&](CSenderConnection& sender) {
+        return WaitUntil([&] { return sender.Connect(config.m_strName); }) && sender.Send("text") &&
+               sender.ReceiveReply(reply);
+    };
+    std::vector<std::unique_ptr<CSenderConnection>> senders;
+    for (int i = 0; i < 200; ++i) {
+        senders.push_back(std::make_unique<CSenderConnection>());
+        ASSERT_TRUE(converse(*senders.back()));
+    }
+    senders.clear();
+    EXPECT_TRUE(WaitUntil([&] {
+        CSenderConnection next;
+        return converse(next) && ConnectionThreadCount() <= 1;
+    })) << "the listener joins what ended before a new client came";
+
+    EXPECT_TRUE(WaitUntil([] {
+        ReapEndedConnections();
+        return ConnectionThreadCount() == 0;
+    }));
+    if (threadsRunning >= 0) {
+        EXPECT_EQ(ProcessThreadCount(), threadsRunning);
+    }
+    StopPipeServer();
+    ResetQueue();
+}

@@ -63,19 +63,19 @@ TEST(SiteLog, AStuckLogDropsWhatDoesNotFitAndNeverHoldsUpTheCaller)
     while (gated.Writers().empty() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(1ms);
     ASSERT_EQ(gated.Writers().size(), 1u);
-    int built = 0;
+    std::atomic<int> built{0};
     for (int n = 1; n <= 10; ++n) {
-        log.Post([&] {
+        log.Post([&built, n] {
             ++built;
             return Entry(n);
         });
     }
-    EXPECT_EQ(built, 3) << "an entry that cannot be queued is not even built";
     EXPECT_EQ(log.DroppedCount(), 7u);
     EXPECT_FALSE(log.Flush(50ms));
 
     gated.Open();
     EXPECT_TRUE(log.Flush(5s));
+    EXPECT_EQ(built, 3) << "an entry that cannot be queued is not even built";
     EXPECT_EQ(gated.Written(), (std::vector<std::string>{"0", "1", "2", "3"}));
     for (std::thread::id writer : gated.Writers())
         EXPECT_NE(writer, std::this_thread::get_id());
