@@ -82,7 +82,10 @@ PipeHandle CreatePipeInstance(const std::string& name)
 PipeHandle WaitForClient(PipeHandle instance)
 {
     // ERROR_PIPE_CONNECTED: the client came between creation and the wait.
-    if (ConnectNamedPipe(AsHandle(instance), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED)
+    // ERROR_NO_DATA: it came and has left again, perhaps after writing an
+    // event without waiting for the answer; the connection reads what it left.
+    if (ConnectNamedPipe(AsHandle(instance), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED ||
+        GetLastError() == ERROR_NO_DATA)
         return instance;
     CloseHandle(AsHandle(instance));
     return kNoPipe;

@@ -11,6 +11,7 @@
 
 #include "config_monitor_dlg.h"
 #include "event_details_dlg.h"
+#include "event_file.h"
 #include "event_store.h"
 #include "focus_style.h"
 #include "monitor_dlg.h"
@@ -131,5 +132,6 @@ TEST_F(AccessibilityTest, CtrlSInTheNavigatorIsFileSave)
     QApplication::setActiveWindow(navigator);
     ASSERT_TRUE(QTest::qWaitForWindowActive(navigator));
     QTest::keyClick(navigator, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(QFile::exists(m_home->path() + "/Tellvane/zqtvane.dat"));
+    // Where the program keeps it: beside the executable on Windows.
+    EXPECT_TRUE(QFile::exists(QString::fromLocal8Bit(EventFilePath())));
 }

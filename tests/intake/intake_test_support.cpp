@@ -66,10 +66,11 @@ void ServerTest::ExpectAnswered(CSenderConnection& sender, const std::string& te
 
 void ServerTest::JoinEnded(std::size_t count)
 {
+    std::size_t endedSoFar = 0;
     ASSERT_TRUE(WaitUntil([&] {
         std::lock_guard<std::mutex> lock(m_EndedMutex);
-        return m_ended.size() >= count;
-    }));
+        return (endedSoFar = m_ended.size()) >= count;
+    })) << endedSoFar << " of " << count << " connections ended, " << ConnectionThreadCount() << " threads";
     std::vector<ConnectionId> ended;
     {
         std::lock_guard<std::mutex> lock(m_EndedMutex);
