@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "thread_priority.h"
+
 namespace {
 
 // Long enough for a healthy log to take a last line, short enough that a
@@ -53,16 +55,20 @@ CSiteLog::~CSiteLog()
 
 void CSiteLog::Run(std::shared_ptr<CState> state)
 {
+    LowerThisThreadsPriority();
     std::unique_lock<std::mutex> lock(state->m_mutex);
     for (;;) {
         state->m_changed.wait(lock, [&] { return state->m_bStopping || !state->m_queue.empty(); });
         if (state->m_bStopping)
             break;
-        const Maker make = std::move(state->m_queue.front());
-        state->m_queue.pop_front();
+        // The whole queue at once: the drain, queueing on the GUI thread,
+        // then seldom finds the lock taken.
+        std::deque<Maker> batch;
+        batch.swap(state->m_queue);
         state->m_bWriting = true;
         lock.unlock();
-        state->m_writer(make());  // a refused entry is as gone as a dropped one
+        for (const Maker& make : batch)
+            state->m_writer(make());  // a refused entry is as gone as a dropped one
         lock.lock();
         state->m_bWriting = false;
         state->m_changed.notify_all();
