@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct CHeldMessage {
 };
 
 const char* s_pLine = nullptr;
+// Qt may start threads of its own (the session bus) while the application is
+// made, and they may warn at the same time as the main thread.
+std::mutex s_HeldMutex;
 QtMessageHandler s_Previous = nullptr;
 std::vector<CHeldMessage>* s_pHeld = nullptr;
 
@@ -42,7 +46,9 @@ void HoldOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
         std::fflush(stderr);
         _exit(kExitNoDisplay);  // Qt's half-made application is not to be torn down
     }
-    s_pHeld->push_back({type, context.file, context.line, context.function, context.category, text});
+    const std::lock_guard<std::mutex> lock(s_HeldMutex);
+    if (s_pHeld)
+        s_pHeld->push_back({type, context.file, context.line, context.function, context.category, text});
 }
 
 }  // namespace
@@ -57,7 +63,13 @@ CWindowPlatformGuard::CWindowPlatformGuard(const char* line)
 CWindowPlatformGuard::~CWindowPlatformGuard()
 {
     qInstallMessageHandler(s_Previous);
-    for (const CHeldMessage& held : std::exchange(*s_pHeld, {}))
-        qt_message_output(held.type, QMessageLogContext(held.file, held.line, held.function, held.category), held.text);
-    delete std::exchange(s_pHeld, nullptr);
+    std::vector<CHeldMessage> held;
+    {
+        const std::lock_guard<std::mutex> lock(s_HeldMutex);
+        held.swap(*s_pHeld);
+        delete std::exchange(s_pHeld, nullptr);
+    }
+    for (const CHeldMessage& message : held)
+        qt_message_output(message.type, QMessageLogContext(message.file, message.line, message.function, message.category),
+                          message.text);
 }

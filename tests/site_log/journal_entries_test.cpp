@@ -57,19 +57,19 @@ TEST(JournalEntries, AHeldEndpointNamesItsHolderAndTakingItIsReceiving)
     CEndpointState held;
     held.m_Holder = {1234, 1001};
     held.m_strHolderUser = "alice";
-    EXPECT_EQ(EndpointNotice("zqevent", held),
-              "Not receiving events: the endpoint zqevent is held by process 1234 (user alice)");
-    const CJournalEntry first = EndpointEntry("zqevent", held, false);
+    EXPECT_EQ(EndpointNotice("tellvane-test", held),
+              "Not receiving events: the endpoint tellvane-test is held by process 1234 (user alice)");
+    const CJournalEntry first = EndpointEntry("tellvane-test", held, false);
     EXPECT_EQ(Value(first, "TELLVANE_AGENT"), "endpoint-held");
     EXPECT_EQ(Value(first, "TELLVANE_HOLDER_PID"), "1234");
     EXPECT_EQ(Value(first, "TELLVANE_HOLDER_UID"), "1001");
-    EXPECT_EQ(Value(EndpointEntry("zqevent", held, true), "TELLVANE_AGENT"), "endpoint-lost");
-    EXPECT_EQ(EndpointNotice("zqevent", CEndpointState{}),
-              "Not receiving events: the endpoint zqevent is held by another process");
+    EXPECT_EQ(Value(EndpointEntry("tellvane-test", held, true), "TELLVANE_AGENT"), "endpoint-lost");
+    EXPECT_EQ(EndpointNotice("tellvane-test", CEndpointState{}),
+              "Not receiving events: the endpoint tellvane-test is held by another process");
 
-    const CJournalEntry taken = EndpointEntry("zqevent", CEndpointState{true, {}, {}}, false);
+    const CJournalEntry taken = EndpointEntry("tellvane-test", CEndpointState{true, {}, {}}, false);
     EXPECT_EQ(Value(taken, "TELLVANE_AGENT"), "receiving");
-    EXPECT_EQ(Value(taken, "MESSAGE"), "Receiving events on the endpoint zqevent");
+    EXPECT_EQ(Value(taken, "MESSAGE"), "Receiving events on the endpoint tellvane-test");
     EXPECT_EQ(Value(taken, "PRIORITY"), "6");
 }
 
