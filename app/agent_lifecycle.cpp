@@ -142,9 +142,7 @@ void CAgentLifecycle::StartIntake()
     };
     m_strEndpoint = config.m_strName;
     // Runs in the drain: the log's thread builds the entry from a copy.
-    g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) {
-        m_SiteLog.Post([rec, sender] { return EventEntry(rec, sender); });
-    };
+    g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) { m_SiteLog.PostEvent(rec, sender); };
     m_bHookSet = true;
     m_bIntakeStarted = StartPipeServer(std::move(config));
     if (m_bIntakeStarted)

@@ -7,7 +7,7 @@
 
 namespace {
 
-CJournalField Field(std::string_view name, std::string value) { return {std::string(name), std::move(value)}; }
+CJournalField Field(std::string_view name, std::string value) { return {name, std::move(value)}; }
 
 CJournalField Field(std::string_view name, int64_t value) { return Field(name, std::to_string(value)); }
 
@@ -38,12 +38,19 @@ std::string EventMessage(const CSimpleMessage& rec)
     return message;
 }
 
-void AddPeer(CJournalEntry& entry, std::string_view prefix, const CPeer& peer)
+// The names of a peer's two fields, e.g. TELLVANE_SENDER_PID and _UID.
+struct CPeerFieldNames {
+    std::string_view m_pid, m_uid;
+};
+constexpr CPeerFieldNames kSenderFields{"TELLVANE_SENDER_PID", "TELLVANE_SENDER_UID"};
+constexpr CPeerFieldNames kHolderFields{"TELLVANE_HOLDER_PID", "TELLVANE_HOLDER_UID"};
+
+void AddPeer(CJournalEntry& entry, const CPeerFieldNames& names, const CPeer& peer)
 {
     if (peer.m_nPid >= 0)
-        entry.push_back(Field(std::string(prefix) + "_PID", peer.m_nPid));
+        entry.push_back(Field(names.m_pid, peer.m_nPid));
     if (peer.m_nUid >= 0)
-        entry.push_back(Field(std::string(prefix) + "_UID", peer.m_nUid));
+        entry.push_back(Field(names.m_uid, peer.m_nUid));
 }
 
 // "process 1234 (user alice)"
@@ -105,7 +112,7 @@ CJournalEntry EventEntry(const CSimpleMessage& rec, const CPeer& sender)
         Field("TELLVANE_TRANSPONDER", rec.trnsName),
         Field("TELLVANE_ADDRESS", rec.addr),
     };
-    AddPeer(entry, "TELLVANE_SENDER", sender);
+    AddPeer(entry, kSenderFields, sender);
     return entry;
 }
 
@@ -136,7 +143,7 @@ CJournalEntry EndpointEntry(std::string_view name, const CEndpointState& state, 
                              : wasReceiving     ? AgentEvent::kEndpointLost
                                                 : AgentEvent::kEndpointHeld;
     CJournalEntry entry = AgentEntry(event, EndpointNotice(name, state));
-    AddPeer(entry, "TELLVANE_HOLDER", state.m_Holder);
+    AddPeer(entry, kHolderFields, state.m_Holder);
     entry.push_back(Field("TELLVANE_ENDPOINT", std::string(name)));
     return entry;
 }
@@ -146,6 +153,6 @@ CJournalEntry SenderRefusedEntry(const CPeer& sender)
     CJournalEntry entry = AgentEntry(AgentEvent::kSenderRefused, "Refused the texts of "
                                                                      + ProcessText(sender, PeerUserName(sender))
                                                                      + ": not an allowed sender");
-    AddPeer(entry, "TELLVANE_SENDER", sender);
+    AddPeer(entry, kSenderFields, sender);
     return entry;
 }

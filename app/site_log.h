@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "journal.h"
+#include "peer.h"
+#include "simple_message.h"
 
 // Room for a burst of events; beyond it the log is evidently not keeping up.
 inline constexpr std::size_t kSiteLogCapacity = 1024;
@@ -35,6 +37,11 @@ public:
     // a copy of what make captures, not for the formatting. A maker that
     // finds no room is dropped unbuilt. False when dropped.
     bool Post(Maker make);
+
+    // Queues a stored event; the log's thread makes its entry (EventEntry).
+    // Costs the caller a copy of the record and no allocation once the
+    // queue has grown: a flood posts one of these per text.
+    bool PostEvent(const CSimpleMessage& rec, const CPeer& sender);
 
     // Waits up to timeout for every queued entry to be written (or refused
     // by the log). False when time ran out.

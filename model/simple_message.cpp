@@ -27,25 +27,34 @@ bool ToLocalTime(std::time_t t, std::tm& local)
 #endif
 }
 
-std::string FormatLocal(int32_t ttime, const char* format)
+constexpr const char* kDateFormat = "%Y.%m.%d";
+constexpr const char* kTimeFormat = "%H:%M:%S";
+
+std::string Format(const std::tm& local, const char* format)
 {
-    std::tm local{};
-    if (!ToLocalTime(ttime, local))
-        return {};
     char buf[64];
     size_t n = std::strftime(buf, sizeof buf, format, &local);
     return std::string(buf, n);
 }
 
+std::string FormatLocal(int32_t ttime, const char* format)
+{
+    std::tm local{};
+    return ToLocalTime(ttime, local) ? Format(local, format) : std::string();
+}
+
 }  // namespace
 
-std::string FormatLocalDate(int32_t ttime) { return FormatLocal(ttime, "%Y.%m.%d"); }
-std::string FormatLocalTime(int32_t ttime) { return FormatLocal(ttime, "%H:%M:%S"); }
+std::string FormatLocalDate(int32_t ttime) { return FormatLocal(ttime, kDateFormat); }
+std::string FormatLocalTime(int32_t ttime) { return FormatLocal(ttime, kTimeFormat); }
 
+// One conversion for both: each takes the C library's time zone lock.
 void CSimpleMessage::SetDateTimeFromTtime()
 {
-    date = FormatLocalDate(ttime);
-    time = FormatLocalTime(ttime);
+    std::tm local{};
+    const bool known = ToLocalTime(ttime, local);
+    date = known ? Format(local, kDateFormat) : std::string();
+    time = known ? Format(local, kTimeFormat) : std::string();
 }
 
 int32_t AtoiSaturating(std::string_view text)

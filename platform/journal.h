@@ -9,8 +9,8 @@
 #include <vector>
 
 struct CJournalField {
-    std::string m_strName;
-    std::string m_strValue;  // bytes, sent as they are
+    std::string_view m_strName;  // one of the log's fixed names: a literal
+    std::string m_strValue;      // bytes, sent as they are
 };
 using CJournalEntry = std::vector<CJournalField>;
 

@@ -1,5 +1,8 @@
 #include <sys/uio.h>
 
+#include <string>
+#include <vector>
+
 // The entry says where it comes from in its own fields.
 #define SD_JOURNAL_SUPPRESS_LOCATION
 #include <systemd/sd-journal.h>
@@ -8,15 +11,20 @@
 
 bool WriteJournalEntry(const CJournalEntry& entry)
 {
-    // NAME=value in one piece each; the library frames values that hold a
-    // newline (or any other byte) in the journal's binary form by itself.
-    std::vector<std::string> pieces;
+    // NAME=value in one piece each, all in one buffer; the library frames
+    // values that hold a newline (or any other byte) in the journal's binary
+    // form by itself.
+    std::size_t size = 0;
+    for (const CJournalField& field : entry)
+        size += field.m_strName.size() + 1 + field.m_strValue.size();
+    std::string pieces;
+    pieces.reserve(size);
     std::vector<iovec> fields;
-    pieces.reserve(entry.size());
     fields.reserve(entry.size());
     for (const CJournalField& field : entry) {
-        pieces.push_back(field.m_strName + "=" + field.m_strValue);
-        fields.push_back({pieces.back().data(), pieces.back().size()});
+        const std::size_t start = pieces.size();
+        pieces.append(field.m_strName).append(1, '=').append(field.m_strValue);
+        fields.push_back({pieces.data() + start, pieces.size() - start});
     }
     return sd_journal_sendv(fields.data(), static_cast<int>(fields.size())) == 0;
 }

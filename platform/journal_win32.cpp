@@ -29,7 +29,7 @@ std::string EventText(const CJournalEntry& entry)
     std::string text(JournalFieldValue(entry, "MESSAGE"));
     for (const CJournalField& field : entry) {
         if (field.m_strName != "MESSAGE" && field.m_strName != "PRIORITY")
-            text += "\r\n" + field.m_strName + "=" + field.m_strValue;
+            text.append("\r\n").append(field.m_strName).append("=").append(field.m_strValue);
     }
     return text;
 }

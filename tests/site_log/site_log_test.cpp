@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "journal_entries.h"
 #include "site_log.h"
 
 namespace {
@@ -101,4 +102,38 @@ TEST(SiteLog, WritesNothingUntilSwitchedOn)
     log.SetEnabled(false);
     EXPECT_FALSE(log.Post([] { return Entry(3); }));
     EXPECT_EQ(writes, 1);
+}
+
+// Events go in as records and come out as their entries, in one order with
+// the made entries, flood after flood through the reused queue.
+TEST(SiteLog, EventsAndMadeEntriesKeepTheirOrderAcrossFloods)
+{
+    std::mutex mutex;
+    std::vector<CJournalEntry> written;
+    CSiteLog log([&](const CJournalEntry& entry) {
+        std::lock_guard<std::mutex> lock(mutex);
+        written.push_back(entry);
+        return true;
+    });
+    log.SetEnabled(true);
+    CSimpleMessage rec;
+    rec.Parse("8,2,1299506709,Anna,Manipulation detected,Site 1,Door 14 Archive,1,12,7,3,0,4711,0,Key,5,0,1,0,0,0,235");
+    const CPeer sender{4242, 1000};
+    std::vector<std::string> expected;
+    for (int flood = 0; flood < 3; ++flood) {
+        for (int n = 0; n < 100; ++n) {
+            rec.lockName = "Door " + std::to_string(n) + " of a name too long to fit in place";
+            ASSERT_TRUE(log.PostEvent(rec, sender));
+            ASSERT_TRUE(log.Post([n] { return Entry(n); }));
+            expected.push_back(std::string(JournalFieldValue(EventEntry(rec, sender), "MESSAGE")));
+            expected.push_back(std::to_string(n));
+        }
+        ASSERT_TRUE(log.Flush(5s));
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<std::string> messages;
+    for (const CJournalEntry& entry : written)
+        messages.push_back(std::string(JournalFieldValue(entry, "MESSAGE")));
+    EXPECT_EQ(messages, expected);
+    EXPECT_EQ(JournalFieldValue(written.front(), "TELLVANE_SENDER_PID"), "4242");
 }
