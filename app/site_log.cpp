@@ -31,8 +31,8 @@ struct CQueuedEntry {
 struct CSiteLog::CState {
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    // A vector the writer swaps with an emptied one of its own, so that
-    // after the first flood neither side allocates for an entry.
+    // A vector the writer swaps with an emptied one of its own; both are
+    // reserved at the capacity, so neither side reallocates for an entry.
     std::vector<CQueuedEntry> m_queue;
     std::size_t m_nCapacity = 0;
     std::size_t m_nDropped = 0;

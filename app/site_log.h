@@ -39,8 +39,8 @@ public:
     bool Post(Maker make);
 
     // Queues a stored event; the log's thread makes its entry (EventEntry).
-    // Costs the caller a copy of the record and no allocation once the
-    // queue has grown: a flood posts one of these per text.
+    // Costs the caller a copy of the record into a queue reserved at the
+    // log's capacity, and no closure: a flood posts one of these per text.
     bool PostEvent(const CSimpleMessage& rec, const CPeer& sender);
 
     // Waits up to timeout for every queued entry to be written (or refused
