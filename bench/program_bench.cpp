@@ -371,7 +371,9 @@ void RunTraffic(int rounds, double scale)
         {"one connection per event, 16 senders", kSenders, scaled(400), false},
         {"16 senders, persistent connections", kSenders, scaled(2000), true},
     };
-    if (s_nOnlyPattern > 0 && s_nOnlyPattern <= patterns.size())
+    if (s_nOnlyPattern > patterns.size())
+        throw std::runtime_error("--pattern: there are " + std::to_string(patterns.size()) + " patterns");
+    if (s_nOnlyPattern > 0)
         patterns = {patterns[s_nOnlyPattern - 1]};
     const std::string tag = std::to_string(getpid());
     const std::string programName = "tvbench-program-" + tag;
