@@ -5,4 +5,4 @@ set_target_properties(tellvane_lifecycle PROPERTIES AUTOMOC ON)
 target_include_directories(tellvane_lifecycle PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tellvane_lifecycle PUBLIC
   Qt6::Core tellvane_model tellvane_intake tellvane_platform tellvane_settings tellvane_strings
-  tellvane_site_log)
+  tellvane_site_log tellvane_account)

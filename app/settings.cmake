@@ -8,3 +8,5 @@ else()
   target_link_libraries(tellvane_settings PRIVATE Qt6::Core)
 endif()
 target_include_directories(tellvane_settings PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+# The list of allowed senders names accounts.
+target_link_libraries(tellvane_settings PRIVATE tellvane_account)

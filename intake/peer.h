@@ -5,16 +5,25 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 struct CPeer {
+    CPeer() = default;
+    CPeer(int64_t pid, int64_t uid, std::string sid = {}) : m_nPid(pid), m_nUid(uid), m_strSid(std::move(sid)) {}
+
     int64_t m_nPid = -1;  // -1: not known
     int64_t m_nUid = -1;  // -1: not known (always so for a Windows pipe)
+    // The account as Windows names it, "S-1-5-21-..."; empty where the
+    // system has user ids instead, or when not known.
+    std::string m_strSid;
 
     bool operator==(const CPeer&) const = default;
 };
 
 // The process at the other end of a connected socket descriptor or pipe
-// HANDLE. A server asks about its client, a sender about its server.
+// HANDLE. A server asks about its client, a sender about its server. A
+// server asks once it has read from the connection: a Windows pipe tells
+// its client's account only then.
 CPeer PeerOfClient(std::intptr_t connection);
 CPeer PeerOfServer(std::intptr_t connection);
 
@@ -24,8 +33,12 @@ CPeer PeerOfServer(std::intptr_t connection);
 CPeer FindEndpointHolder(const std::string& name);
 
 // The account a peer runs under, for people to read: the login name, else
-// the number; empty when not known.
+// the number (DOMAIN\name, else the SID, on Windows); empty when not known.
 std::string PeerUserName(const CPeer& peer);
+
+// The peer's account as a list of allowed senders names it (see
+// account.h): the user id, or on Windows the SID; empty when not known.
+std::string PeerAccountId(const CPeer& peer);
 
 // The calling process's user id; -1 where there is none (Windows).
 int64_t CurrentUserId();

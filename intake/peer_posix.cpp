@@ -50,3 +50,5 @@ std::string PeerUserName(const CPeer& peer)
 }
 
 int64_t CurrentUserId() { return getuid(); }
+
+std::string PeerAccountId(const CPeer& peer) { return peer.m_nUid < 0 ? std::string() : std::to_string(peer.m_nUid); }

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -60,14 +61,31 @@ std::map<ConnectionId, CConnection>& s_Connections = s_State.m_connections;
 ConnectionId& s_nNextId = s_State.m_nNextId;
 std::vector<ConnectionId>& s_Ended = s_State.m_ended;
 
-void Serve(PipeHandle hPipe, const CPeer& sender)
+bool IsAccepted(const CPeer& sender)
+{
+    if (!s_Config.m_acceptSender || s_Config.m_acceptSender(sender))
+        return true;
+    if (s_Config.m_onSenderRefused)
+        s_Config.m_onSenderRefused(sender);
+    return false;
+}
+
+void Serve(PipeHandle hPipe)
 {
     char request[kRequestSize];
     char reply[kReplySize];
+    // Known from the first message on: a Windows pipe tells its client's
+    // account only once something has been read from it.
+    std::optional<CPeer> sender;
     for (;;) {
         std::size_t length = 0;
         if (g_StopPipe != 0 || ReadRequest(hPipe, request, length) != ReadStatus::kMessage)
             return;
+        if (!sender) {
+            sender = PeerOfClient(hPipe);
+            if (!IsAccepted(*sender))
+                return;
+        }
         // Answering promises the text will be stored, so room comes first.
         if (!ReserveQueueRoom(g_StopPipe))
             return;
@@ -76,7 +94,7 @@ void Serve(PipeHandle hPipe, const CPeer& sender)
         const bool written = WriteReply(hPipe, reply, replyLength);
         // The sender may have seen the reply although the write reported a
         // failure, so the text is kept either way.
-        QueueText(CutEventText(request, length), sender);
+        QueueText(CutEventText(request, length), *sender);
         if (!written)
             return;
     }
@@ -98,21 +116,10 @@ void EndConnection(ConnectionId id, PipeHandle hPipe, bool reapLater)
     ReleasePipe(hPipe);
 }
 
-bool IsAccepted(const CPeer& sender)
-{
-    if (!s_Config.m_acceptSender || s_Config.m_acceptSender(sender))
-        return true;
-    if (s_Config.m_onSenderRefused)
-        s_Config.m_onSenderRefused(sender);
-    return false;
-}
-
 void InstanceThread(void* param)
 {
     const std::unique_ptr<CInstanceBlock> block(static_cast<CInstanceBlock*>(param));
-    const CPeer sender = PeerOfClient(block->m_hPipe);
-    if (IsAccepted(sender))
-        Serve(block->m_hPipe, sender);
+    Serve(block->m_hPipe);
     EndConnection(block->m_id, block->m_hPipe, !block->m_onEnded);
     if (block->m_onEnded)
         block->m_onEnded(block->m_id);

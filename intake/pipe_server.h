@@ -48,9 +48,10 @@ struct CPipeServerConfig {
     // ReapEndedConnections.
     std::function<void(ConnectionId)> m_onConnectionEnded;
 
-    // The senders whose texts are taken; empty takes everyone. A sender
-    // refused gets no reply: its connection is closed unread, and
-    // m_onSenderRefused hears of it on the connection thread.
+    // The senders whose texts are taken; empty takes everyone. A sender is
+    // judged by its first message: refused, it gets no reply, its
+    // connection is closed with nothing queued, and m_onSenderRefused hears
+    // of it on the connection thread.
     std::function<bool(const CPeer&)> m_acceptSender;
     std::function<void(const CPeer&)> m_onSenderRefused;
 

@@ -29,8 +29,7 @@ std::string LastQueuedText();
 // It and CurrentProcessId come from the platform's support file.
 int ProcessThreadCount();
 unsigned long CurrentProcessId();
-// Whether the system tells the processes at the ends of an endpoint (Wine,
-// for one, does not).
+// Whether the system tells the processes at the ends of an endpoint.
 bool PeerProcessesKnown();
 
 // Another process's stand-in that takes an endpoint name first.

@@ -7,6 +7,7 @@
 
 #include "registry.h"
 #include "settings.h"
+#include "site_settings.h"
 
 namespace fs = std::filesystem;
 
@@ -110,4 +111,27 @@ TEST_F(SettingsFile, PathsOfOtherShapes)
     EXPECT_TRUE(RegWriteDword(root, "Software\\Other\\Deep\\App\\Group", "n", 5));
     EXPECT_EQ(RegReadDword(root, "Software\\Other\\Deep\\App\\Group", "n", 0), 5);
     EXPECT_TRUE(fs::exists(m_dir / "Other" / "Deep" / "App.conf"));
+}
+
+// However the list is written, a comma list is read as its ids, and what
+// cannot be read as ids lets nobody in: never everyone.
+TEST_F(SettingsFile, SenderListIsReadAsItsIdsOrLetsNobodyIn)
+{
+    for (const char* written : {"101,102", "101, 102", "\"101,102\"", "101 102", "\"101\", 102", " 101,\t102 "}) {
+        WriteFile(std::string("[Settings]\ngSenderUids=") + written + "\n");
+        ReadSiteSettings();
+        const CSenderList senders = ParseSenderList(gSenderUids);
+        EXPECT_FALSE(senders.m_bEveryone) << written;
+        EXPECT_EQ(senders.m_ids, (std::vector<std::string>{"101", "102"})) << written;
+    }
+    for (const char* written : {"101,alice", "@Rect(1 2 3 4)"}) {
+        WriteFile(std::string("[Settings]\ngSenderUids=") + written + "\n");
+        ReadSiteSettings();
+        const CSenderList senders = ParseSenderList(gSenderUids);
+        EXPECT_FALSE(senders.m_bEveryone) << written;
+        EXPECT_EQ(senders.m_ids, std::vector<std::string>{}) << written;
+    }
+    WriteFile("[Settings]\ngJournal=0\n");
+    ReadSiteSettings();
+    EXPECT_TRUE(ParseSenderList(gSenderUids).m_bEveryone) << "absent: everyone";
 }
