@@ -11,3 +11,7 @@ target_compile_definitions(tellvane PRIVATE TELLVANE_VERSION="${PROJECT_VERSION}
 target_link_libraries(tellvane PRIVATE tellvane_app tellvane_window_platform)
 tellvane_link_qt_plugins(tellvane)
 set_target_properties(tellvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+if(WIN32)
+  # Its version, its manifest and the event log's message table.
+  tellvane_windows_resources(tellvane "Tellvane event agent" MESSAGE_TABLE)
+endif()
