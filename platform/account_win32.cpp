@@ -7,33 +7,13 @@
 #include <vector>
 
 #include "account.h"
+#include "wide_text_win32.h"
 
 const std::string_view kAccountWordKind = "an account (a SID or DOMAIN\\name)";
 
 namespace {
 
 using CHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
-
-std::wstring Wide(std::string_view bytes, UINT codePage)
-{
-    const int n = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), n, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(codePage, 0, bytes.data(), n, wide.data(), length);
-    return wide;
-}
-
-std::string Utf8(const wchar_t* text)
-{
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1)
-        return {};
-    std::string out(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), length, nullptr, nullptr);
-    out.pop_back();  // the terminating zero
-    return out;
-}
 
 std::string SidText(PSID sid)
 {
@@ -79,7 +59,7 @@ std::optional<std::string> AccountIdOf(std::string_view word)
     // named S-1-..., and a typo must not find some other account.
     const bool sidLike = word.size() > 2 && (word[0] == 'S' || word[0] == 's') && word[1] == '-';
     // Settings are texts of the system's ANSI code page.
-    std::string id = sidLike ? CanonicalSid(std::string(word)) : SidOfName(Wide(word, CP_ACP));
+    std::string id = sidLike ? CanonicalSid(std::string(word)) : SidOfName(WideText(word, CP_ACP));
     if (id.empty())
         return std::nullopt;
     return id;
@@ -129,7 +109,7 @@ std::string AccountNameOfSid(const std::string& sidText)
     LocalFree(sid);
     std::string result = sidText;
     if (known)
-        result = domain[0] ? Utf8(domain) + "\\" + Utf8(name) : Utf8(name);
+        result = (domain[0] ? NarrowText(domain, CP_UTF8) + "\\" : std::string()) + NarrowText(name, CP_UTF8);
     std::lock_guard<std::mutex> lock(s_Mutex);
     s_LastSid = sidText;
     s_LastName = result;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "command_options.h"
+#include "wide_text_win32.h"
 
 namespace {
 
@@ -18,16 +19,6 @@ constexpr DWORD kTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | 
 constexpr char kNeedsAdministrator[] =
     " needs administrator rights: run it from a command prompt opened with \"Run as administrator\"\n";
 
-std::string Narrow(const std::wstring& wide)
-{
-    const int n = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), n, out.data(), length, nullptr, nullptr);
-    return out;
-}
-
 std::string SystemMessage(LONG error)
 {
     wchar_t* text = nullptr;
@@ -37,7 +28,7 @@ std::string SystemMessage(LONG error)
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
         message.pop_back();
-    return Narrow(message);
+    return NarrowText(message, CP_ACP);
 }
 
 std::wstring ExecutablePath()
@@ -83,7 +74,7 @@ int RegisterAsEventSource(std::ostream& out, std::ostream& err)
         return 1;
     }
     out << "tellvane: registered as the event source Tellvane of the Application log, with the texts of "
-        << Narrow(path) << "\n";
+        << NarrowText(path, CP_ACP) << "\n";
     return 0;
 }
 

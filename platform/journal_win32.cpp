@@ -1,9 +1,9 @@
-#include <climits>
 #include <cstdlib>
 
 #include "event_log_win32.h"
 #include "journal.h"
 #include "tellvane_messages.h"
+#include "wide_text_win32.h"
 
 namespace {
 
@@ -25,23 +25,10 @@ std::string EventText(const CJournalEntry& entry)
     return text;
 }
 
-std::wstring Wide(std::string_view bytes, UINT codePage, DWORD flags)
-{
-    const int n = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(codePage, flags, bytes.data(), n, nullptr, 0);
-    if (length <= 0)
-        return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, flags, bytes.data(), n, wide.data(), length);
-    return wide;
-}
-
 std::wstring WideFromBytes(std::string_view bytes)
 {
-    if (bytes.empty() || bytes.size() > INT_MAX / 2)
-        return {};
-    std::wstring wide = Wide(bytes, CP_UTF8, MB_ERR_INVALID_CHARS);
-    return wide.empty() ? Wide(bytes, CP_ACP, 0) : wide;
+    std::wstring wide = WideText(bytes, CP_UTF8, MB_ERR_INVALID_CHARS);
+    return wide.empty() ? WideText(bytes, CP_ACP) : wide;
 }
 
 }  // namespace

@@ -89,59 +89,30 @@ private:
     bool m_bHolds = false;
 };
 
-class CStateLog {
-public:
-    void Add(const CEndpointState& state)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_states.push_back(state);
-    }
-    std::vector<CEndpointState> States()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_states;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<CEndpointState> m_states;
-};
-
 std::string Value(const CJournalEntry& entry, std::string_view name) { return std::string(JournalFieldValue(entry, name)); }
 
 }  // namespace
 
-TEST(EndpointHolder, AnotherProcessIsNamedWithItsAccountUntilItLetsGo)
+// Taking the name back once it is free is the portable tests' part.
+TEST(EndpointHolder, AnotherProcessIsNamedWithItsAccount)
 {
-    ResetQueue();
     const std::string name = UniqueEndpointName();
     CSquatterProcess squatter(name);
     ASSERT_TRUE(squatter.Holds());
-    CStateLog log;
+    CEndpointLog log;
     CPipeServerConfig config;
     config.m_strName = name;
     config.m_onEndpointChanged = [&](const CEndpointState& state) { log.Add(state); };
     ASSERT_TRUE(StartPipeServer(config));
-
     ASSERT_TRUE(WaitUntil([&] { return !log.States().empty(); }, std::chrono::seconds(5)));
+    StopPipeServer();
+
     const CEndpointState held = log.States()[0];
-    EXPECT_FALSE(held.m_bReceiving);
     EXPECT_EQ(EndpointNotice(name, held), "Not receiving events: the endpoint " + name + " is held by process "
                                               + std::to_string(squatter.Pid()) + " (user " + OwnAccountName() + ")");
     const CJournalEntry entry = EndpointEntry(name, held, false);
     EXPECT_EQ(Value(entry, "TELLVANE_HOLDER_SID"), OwnSid());
     EXPECT_EQ(Value(entry, "TELLVANE_HOLDER_ACCOUNT"), OwnAccountName());
-
-    squatter.Leave();
-    ASSERT_TRUE(WaitUntil([&] { return log.States().size() == 2; }));
-    EXPECT_TRUE(log.States()[1].m_bReceiving) << "the notice is cleared";
-    CSenderConnection sender;
-    std::string reply;
-    ASSERT_TRUE(WaitUntil([&] { return sender.Connect(name); }));
-    ASSERT_TRUE(sender.Send(kEvent));
-    EXPECT_TRUE(sender.ReceiveReply(reply));
-    StopPipeServer();
-    ResetQueue();
 }
 
 // Run as this account, a sender is let in by its SID (as written by hand or
