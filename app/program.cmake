@@ -14,4 +14,7 @@ set_target_properties(tellvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINAR
 if(WIN32)
   # Its version, its manifest and the event log's message table.
   tellvane_windows_resources(tellvane "Tellvane event agent" MESSAGE_TABLE)
+  # A windowed program: no console window of its own opens with it, at login
+  # or from the Start menu. Started from a prompt it writes to that prompt's.
+  set_target_properties(tellvane PROPERTIES WIN32_EXECUTABLE ON)
 endif()
