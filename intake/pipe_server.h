@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "endpoint_name.h"
+#include "endpoint_state.h"
 #include "peer.h"
 
 // The largest message accepted; a longer one ends the connection unanswered.
@@ -28,13 +29,6 @@ extern std::atomic<int> g_StopPipe;
 
 // Identifies one connection thread between its end and its join.
 using ConnectionId = std::uint64_t;
-
-// Whether the listener has the endpoint's name, and who holds it if not.
-struct CEndpointState {
-    bool m_bReceiving = false;
-    CPeer m_Holder;  // pid -1 when the holder did not answer
-    std::string m_strHolderUser;
-};
 
 struct CPipeServerConfig {
     std::string m_strName = EndpointName();

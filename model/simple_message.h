@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "event_level.h"
+
 class CArchiveWriter;
 class CArchiveReader;
 
@@ -20,9 +22,6 @@ struct CDoorMonEvt {
     int32_t manip = 0;
     int32_t err = 0;
 };
-
-// Event levels; they select the type text and the Monitor icon.
-enum : int32_t { kLevelMessage = 0, kLevelWarning = 1, kLevelAlarm = 2 };
 
 class CSimpleMessage {
 public:

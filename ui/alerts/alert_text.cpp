@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "row_text.h"
+#include "event_level.h"
 
 namespace {
 

@@ -14,11 +14,8 @@
 #include "ui_monitor.h"
 #include "wait_cursor.h"
 
-static void InitMonitorResources() { Q_INIT_RESOURCE(monitor); }
-
 CMonitorDlg::CMonitorDlg(QWidget* navigator) : QDialog(navigator), m_ui(std::make_unique<Ui::CMonitorDlg>())
 {
-    InitMonitorResources();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);

@@ -16,16 +16,6 @@ inline constexpr std::array<int, kMonitorColumns> kColumnWidths = {80, 300, 220,
 // writes them as its header line.
 std::string ColumnHeaderText(int column);
 
-// "Message", "Warning" or "Alarm"; empty for a level without a text.
-std::string TypeText(int32_t level);
-
-// True for the levels that have a type text and an icon (0..2).
-bool HasLevelImage(int32_t level);
-
-// What a screen reader says for the level icon: the type text, or "level N"
-// for a level that has neither text nor icon.
-std::string LevelAccessibleText(int32_t level);
-
 // date, one space, time: the text of the "Date" column.
 std::string DateTimeText(const CSimpleMessage& rec);
 

@@ -7,10 +7,10 @@
 
 #include "alerts.h"
 #include "event_store.h"
-#include "monitor_model.h"
+#include "level_icons.h"
 #include "navigator_dlg.h"
 #include "qt_text.h"
-#include "row_text.h"
+#include "event_level.h"
 #include "shell_seams.h"
 #include "ui_navigator.h"
 

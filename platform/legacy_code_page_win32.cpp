@@ -5,7 +5,7 @@
 #include <climits>
 #include <string>
 
-#include "shown_text.h"
+#include "legacy_code_page.h"
 
 namespace {
 

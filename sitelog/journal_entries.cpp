@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "row_text.h"
+#include "event_level.h"
 
 namespace {
 
@@ -86,15 +86,6 @@ CAgentEventInfo Info(AgentEvent event)
 }
 
 }  // namespace
-
-int EventPriority(int32_t level)
-{
-    switch (level) {
-    case kLevelAlarm: return 2;
-    case kLevelWarning: return 4;
-    default: return 6;
-    }
-}
 
 CJournalEntry EventEntry(const CSimpleMessage& rec, const CPeer& sender)
 {

@@ -9,13 +9,10 @@
 
 #include "journal.h"
 #include "peer.h"
-#include "pipe_server.h"
+#include "endpoint_state.h"
 #include "simple_message.h"
 
 inline constexpr std::string_view kSyslogIdentifier = "tellvane";
-
-// Syslog priorities: alarm 2 (critical), warning 4, anything else 6 (info).
-int EventPriority(int32_t level);
 
 // MESSAGE "Alarm: Manipulation detected (Door 14 Archive)", PRIORITY by
 // level, and the record's fields as TELLVANE_*, its sender's as

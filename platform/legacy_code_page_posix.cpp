@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "shown_text.h"
+#include "legacy_code_page.h"
 
 namespace {
 
