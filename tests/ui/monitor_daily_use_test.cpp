@@ -104,7 +104,7 @@ TEST_F(MonitorDailyUse, SearchNarrowsAnyShownColumnOrTransponderIgnoringCaseAndO
 TEST_F(MonitorDailyUse, CtrlSExportsWhatTheSearchLeaves)
 {
     const QString path = QString::fromStdString((m_dir / "found.csv").string());
-    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
     Search("store");
     Key(Qt::Key_S, Qt::ControlModifier);
 

@@ -29,7 +29,7 @@ TEST_F(MonitorWindow, SaveThatRunsOutOfRoomSaysSoAndLeavesNoPartialFile)
     previous.write("the export of last week\r\n");
     previous.close();
     for (const QString& path : {earlier, fresh}) {
-        MonitorSeams().choosePath = [path](QWidget*) { return path; };
+        ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
         m_monitor->OnSave();
     }
     EXPECT_EQ(m_messages.join('\n').toStdString(),

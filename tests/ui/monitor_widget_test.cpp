@@ -123,7 +123,7 @@ TEST_F(MonitorWindow, CancelledConfigurationChangesNothing)
 TEST_F(MonitorWindow, SaveExportsTheListInDisplayOrder)
 {
     const QString path = QString::fromStdString((m_dir / "out.csv").string());
-    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
     m_monitor->show();
     ClickHeader(1);
     QTest::mouseClick(Button("m_btnSave"), Qt::LeftButton);
@@ -145,7 +145,7 @@ TEST_F(MonitorWindow, SaveThatCannotWriteSaysSoAndCancelWritesNothing)
     EXPECT_TRUE(m_messages.isEmpty());
 
     const QString path = QString::fromStdString((m_dir / "missing" / "out.csv").string());
-    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
     m_monitor->OnSave();
     EXPECT_EQ(m_messages, (QStringList{"Could not open the file " + path}));
     EXPECT_FALSE(QFile::exists(path));
@@ -164,7 +164,7 @@ TEST_F(MonitorWindow, TextsInEitherCodePageReadRightFilterAlikeAndExportAsStored
     EXPECT_EQ(Column(1), (QStringList{QString::fromUtf8("T\xc3\xbcr zu"), QString::fromUtf8("T\xc3\xbcr ge\xc3\xb6" "ffnet")}));
 
     const QString path = QString::fromStdString((m_dir / "out.csv").string());
-    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
     m_monitor->OnSave();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -7,19 +7,34 @@
 #include "export_table.h"
 #include "monitor_dlg.h"
 #include "monitor_model.h"
-#include "monitor_seams.h"
 #include "search_proxy.h"
+#include "shell_services.h"
 #include "string_table.h"
 
 namespace {
 
 QString Text(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 
+// The export's file types as Qt name filters, from the bar-separated filter text.
+QStringList ExportNameFilters()
+{
+    const QStringList parts = QString::fromLatin1(kExportFilterText).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        if (!description.contains(QLatin1Char('(')))
+            description += QStringLiteral(" (%1)").arg(parts[i + 1].trimmed());
+        filters << description;
+    }
+    return filters;
+}
+
 }  // namespace
 
 void CMonitorDlg::OnSave()
 {
-    const QString path = MonitorSeams().choosePath(this);
+    const QString path =
+        ShellServices().choosePath(this, {ExportNameFilters(), QString::fromLatin1(kExportDefaultExtension)});
     if (path.isEmpty())
         return;
     // What the list shows: the quick search narrows the export too. A link
@@ -30,10 +45,10 @@ void CMonitorDlg::OnSave()
     switch (ExportCsv(BuildExportTable(Model().Rows(), Shown().ShownRows()), kExportFields, file, ',')) {
     case ReplaceResult::Replaced: return;
     case ReplaceResult::OpenFailed:
-        MonitorSeams().showMessage(this, Text(kTextCouldNotOpen) + QDir::toNativeSeparators(path));
+        ShowMessage(this, Text(kTextCouldNotOpen) + QDir::toNativeSeparators(path));
         return;
     case ReplaceResult::WriteFailed:
-        MonitorSeams().showMessage(this, Text(kTextCouldNotWrite) + QDir::toNativeSeparators(path));
+        ShowMessage(this, Text(kTextCouldNotWrite) + QDir::toNativeSeparators(path));
         return;
     }
 }

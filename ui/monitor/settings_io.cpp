@@ -1,6 +1,7 @@
 #include "settings_io.h"
 
 #include "settings.h"
+#include "shell_services.h"
 
 CMonitorSettings CurrentMonitorSettings()
 {
@@ -17,10 +18,9 @@ CMonitorSettings CurrentMonitorSettings()
     return s;
 }
 
-CSettingsWriter SettingsFileWriter() { return {WriteSettingDword, WriteSettingString}; }
-
-void ApplyMonitorSettings(const CMonitorSettings& s, const CSettingsWriter& writer)
+void ApplyMonitorSettings(const CMonitorSettings& s)
 {
+    const CSettingsWriter& writer = ShellServices().settingsWriter;
     gList = s.list;
     gWarn = s.warn;
     gLockStr = s.lockStr;

@@ -11,7 +11,7 @@
 #include "navigator_dlg.h"
 #include "qt_text.h"
 #include "event_level.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 #include "ui_navigator.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "options_dlg.h"
 #include "qt_text.h"
 #include "settings.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 #include "shown_text.h"
 #include "string_table.h"
 #include "ui_navigator.h"
@@ -155,9 +155,9 @@ void CNavigatorDlg::OnSysCommand(int id)
 
 void CNavigatorDlg::StartTimers()
 {
-    m_nTimer1 = startTimer(g_TimerPeriods.refresh);
-    m_nTimer2 = startTimer(g_TimerPeriods.save);
-    m_nTimer3 = startTimer(g_TimerPeriods.drain);
+    m_nTimer1 = startTimer(ShellServices().timerPeriods.refresh);
+    m_nTimer2 = startTimer(ShellServices().timerPeriods.save);
+    m_nTimer3 = startTimer(ShellServices().timerPeriods.drain);
 }
 
 void CNavigatorDlg::StopTimers()
