@@ -14,17 +14,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "timer_periods.h"
 #include "tones.h"
 
 class QWidget;
-
-// Periods of the navigator's and the agent's timers, in milliseconds.
-struct CTimerPeriods {
-    int refresh = 5000;
-    int save = 300000;
-    int drain = 500;
-    int alarmRepeat = 0;  // 0: the interval the user chose
-};
 
 // What a save-as dialog offers: the file types as Qt name filters, and the
 // ending a name without one gets.

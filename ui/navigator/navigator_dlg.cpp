@@ -153,21 +153,16 @@ void CNavigatorDlg::OnSysCommand(int id)
     }
 }
 
-void CNavigatorDlg::StartTimers()
-{
-    m_nTimer1 = startTimer(ShellServices().timerPeriods.refresh);
-    m_nTimer2 = startTimer(ShellServices().timerPeriods.save);
-    m_nTimer3 = startTimer(ShellServices().timerPeriods.drain);
-}
+void CNavigatorDlg::StartTimers() { m_nTimer1 = startTimer(ShellServices().timerPeriods.refresh); }
 
 void CNavigatorDlg::StopTimers()
 {
-    for (int* timer : {&m_nTimer1, &m_nTimer2, &m_nTimer3}) {
-        if (*timer)
-            killTimer(*timer);
-        *timer = 0;
-    }
+    if (m_nTimer1)
+        killTimer(m_nTimer1);
+    m_nTimer1 = 0;
 }
+
+CTimerPeriods CNavigatorDlg::TimerPeriods() const { return ShellServices().timerPeriods; }
 
 // ---- Events and timers ---------------------------------------------------
 
@@ -175,26 +170,17 @@ void CNavigatorDlg::timerEvent(QTimerEvent* e)
 {
     if (e->timerId() == m_nTimer1)
         OnTimer(kTimerRefresh);
-    else if (e->timerId() == m_nTimer2)
-        OnTimer(kTimerSave);
-    else if (e->timerId() == m_nTimer3)
-        OnTimer(kTimerDrain);
     else
         QDialog::timerEvent(e);
 }
 
 void CNavigatorDlg::OnTimer(int id)
 {
-    switch (id) {
-    case kTimerRefresh:
-        RefreshView();
-        BlinkBanner();
-        m_pAlerts->UpdateUnread();
-        break;
-    case kTimerSave: OnFileSave(); break;
-    case kTimerDrain: DrainIntake(); break;
-    default: break;
-    }
+    if (id != kTimerRefresh)
+        return;
+    RefreshView();
+    BlinkBanner();
+    m_pAlerts->UpdateUnread();
 }
 
 void CNavigatorDlg::BlinkBanner()
@@ -208,22 +194,6 @@ void CNavigatorDlg::BlinkBanner()
     } else {
         banner->hide();
     }
-}
-
-void CNavigatorDlg::DrainIntake()
-{
-    // During a flood a tick finds the rest of the last drain still on its way.
-    if (!m_bDrainScheduled)
-        DrainSlice();
-}
-
-void CNavigatorDlg::DrainSlice()
-{
-    // A drain stops after a short budget so the window stays responsive
-    // under a flood; what is left is taken on the next turn of the loop.
-    m_bDrainScheduled = DrainQueue();
-    if (m_bDrainScheduled)
-        QTimer::singleShot(0, this, &CNavigatorDlg::DrainSlice);
 }
 
 // ---- The view ------------------------------------------------------------
@@ -387,12 +357,7 @@ void CNavigatorDlg::OnAllRead()
     m_pAlerts->UpdateUnread();
 }
 
-void CNavigatorDlg::OnFileSave()
-{
-    const FileOutcome outcome = m_Lifecycle.Save();
-    if (!outcome.message.empty())
-        ShowMessage(this, outcome.message);
-}
+void CNavigatorDlg::OnFileSave() { m_Lifecycle.SaveAndReport(); }
 
 void CNavigatorDlg::OnOptions()
 {
