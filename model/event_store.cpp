@@ -90,15 +90,9 @@ bool IsStoredAlready(const CSimpleMessage& msg) { return StoredKeys().Contains(m
 
 bool IsAcceptable(const CSimpleMessage& msg)
 {
-    if (msg.ttime == 0)
+    if (WhyNotStorable(msg))
         return false;
-    if (msg.IsTransponderEvent()) {
-        if (msg.addr < 0 || msg.addr > 2048)
-            return false;
-        if (IsStoredAlready(msg))
-            return false;
-    }
-    return true;
+    return !msg.IsTransponderEvent() || !IsStoredAlready(msg);
 }
 
 // Drops the 50 oldest records by arrival: slot i then names the record slot

@@ -68,6 +68,12 @@ public:
     bool IsTransponderEvent() const { return type == 3; }
 };
 
+// Why the store refuses this record whatever else it holds, or null when it
+// takes it: every event needs a time, a transponder event an address in
+// 0..2048. (A transponder event it holds already is refused too; only the
+// store can tell that.)
+const char* WhyNotStorable(const CSimpleMessage& msg);
+
 // The same event in two copies: every field equal but the read flag, which
 // the user changes while the event stays the same.
 bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b);
