@@ -281,6 +281,23 @@ bool ResolveRequest(CSimpleMessage& shown)
     return true;
 }
 
+int FindStoredSlot(const CSimpleMessage& rec)
+{
+    for (int slot = max_used_item; slot >= 0; --slot) {
+        if (SameEvent(g_Array[slot], rec))
+            return slot;
+    }
+    return -1;
+}
+
+void SetReadFlagOf(int slot, int read)
+{
+    if (!IsStoredSlot(slot))
+        return;
+    Lock lock(g_StoreMutex);
+    g_Array[slot].read = read;
+}
+
 bool WriteBackReadFlag(CSimpleMessage& shown, bool checked)
 {
     const int value = checked ? 1 : 0;

@@ -85,5 +85,12 @@ bool ResolveRequest(CSimpleMessage& shown);
 // Returns whether anything was written.
 bool WriteBackReadFlag(CSimpleMessage& shown, bool checked);
 
+// The slot that holds the same event as rec (the newest such), or -1 when
+// it is no longer stored.
+int FindStoredSlot(const CSimpleMessage& rec);
+
+// Sets the read flag of the record in slot, if slot names one.
+void SetReadFlagOf(int slot, int read);
+
 // True when slot names a record that g_Array holds.
 inline bool IsStoredSlot(int slot) { return slot >= 0 && slot <= max_used_item && slot < static_cast<int>(g_Array.size()); }

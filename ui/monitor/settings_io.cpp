@@ -1,5 +1,6 @@
 #include "settings_io.h"
 
+#include "event_store.h"
 #include "settings.h"
 #include "shell_services.h"
 
@@ -16,6 +17,22 @@ CMonitorSettings CurrentMonitorSettings()
     s.time2 = gTime2;
     s.today = gToday;
     return s;
+}
+
+CNavigatorOptions CurrentNavigatorOptions() { return {gBeep, gPop, max_messages}; }
+
+bool ApplyNavigatorOptions(const CNavigatorOptions& options, const std::function<void()>& showCurrent)
+{
+    if (options == CurrentNavigatorOptions())
+        return false;
+    gBeep = options.beep;
+    gPop = options.pop;
+    if (options.maxMessages != max_messages)
+        SetMaxMessages(options.maxMessages, showCurrent);
+    const CSettingsWriter& writer = ShellServices().settingsWriter;
+    writer.writeDword("gBeep", gBeep);
+    writer.writeDword("gPop", gPop);
+    return true;
 }
 
 void ApplyMonitorSettings(const CMonitorSettings& s)

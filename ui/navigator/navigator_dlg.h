@@ -27,8 +27,6 @@ class CNavigatorDlg;
 // Where the navigator stood at start-up; a new arrival with gPop set puts
 // it back there.
 extern QRect g_WndPlacement;
-// Which banner image the next blink shows (0 or 1).
-extern int g_Blink;
 
 // The window's timer: the view, the banner and the unread count.
 enum : int { kTimerRefresh = 1 };
@@ -118,7 +116,6 @@ private:
     void RefillMonitor();
     void DeleteMonitor();
     void OnSysCommand(int id);
-    int FindSlot(const CSimpleMessage& rec) const;
     void ConnectAlerts();
     void AddAlertsEntry();
     void ShowLevel();
