@@ -154,6 +154,7 @@ void CNavigatorDlg::AddAboutEntry()
 
 void CNavigatorDlg::OnSysCommand(int id)
 {
+    // The low four bits of a window-menu command are the system's own.
     if ((id & ~0xF) == kAboutCommand) {
         CAboutDlg about;
         about.exec();
