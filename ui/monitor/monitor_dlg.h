@@ -15,7 +15,9 @@ namespace Ui {
 class CMonitorDlg;
 }
 class CEventDetailsDlg;
+class CMonitorLayout;
 class CMonitorModel;
+class CQuickSearchBar;
 class CSearchProxy;
 class QResizeEvent;
 
@@ -58,11 +60,6 @@ private:
     void OnInitDialog();
     void OnSize(int width, int height);
     void CreateShortcuts();
-
-    // The list's place, minus the search field's strip while that is shown.
-    void PlaceList();
-    void SetSearchShown(bool shown);
-    bool OnSearchKey(int key);
     bool OnListKey(int key);
 
     std::optional<CSimpleMessage> CurrentEvent() const;
@@ -72,15 +69,13 @@ private:
     void StepDetails(int delta);
     void ShowCurrentDetails();
 
-    void RestoreLayout();
-    void SaveLayout() const;
-
     std::unique_ptr<Ui::CMonitorDlg> m_ui;
+    std::unique_ptr<CMonitorLayout> m_pLayout;
     CMonitorModel* m_pModel = nullptr;
     CSearchProxy* m_pShown = nullptr;
+    CQuickSearchBar* m_pSearch = nullptr;
     CEventDetailsDlg* m_pDetails = nullptr;  // while the details dialog is open
     CSortState m_sort;
     bool m_bInitialised = false;
-    QRect m_rcList;  // by the template, then by OnSize
     TodayFn m_fnToday = LocalToday;
 };
