@@ -12,6 +12,7 @@
 #include "monitor_dlg.h"
 #include "monitor_model.h"
 #include "monitor_window_fixture.h"
+#include "row_text.h"
 
 TEST_F(MonitorWindow, OpensHiddenWithTodaysEventsNewestFirst)
 {
@@ -172,4 +173,24 @@ TEST_F(MonitorWindow, TextsInEitherCodePageReadRightFilterAlikeAndExportAsStored
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[1].startsWith("\"Message\",\"T\xc3\xbcr zu\","));
     EXPECT_TRUE(lines[2].startsWith("\"Message\",\"T\xfcr ge\xf6" "ffnet\",")) << "the stored bytes, not the decoded text";
+}
+
+// At the offscreen platform's font the template's widths happen to fit; a
+// font twice that size is where pixel widths alone cut the date short.
+TEST_F(MonitorWindow, DateColumnOfAFreshMonitorShowsAWholeDateAndTime)
+{
+    const auto showsWholeDate = [](CMonitorDlg& monitor) {
+        monitor.show();
+        auto* list = monitor.findChild<QTreeView*>("m_List");
+        EXPECT_EQ(list->model()->index(0, kColDate).data().toString(), "2011.03.07 02:00:00");
+        return list->header()->sectionSize(kColDate) >=
+               static_cast<QAbstractItemView*>(list)->sizeHintForColumn(kColDate);
+    };
+    EXPECT_TRUE(showsWholeDate(*m_monitor));
+
+    qApp->setStyleSheet("QTreeView { font-size: 18pt; }");
+    gToday = 0;
+    CMonitorDlg larger(&m_navigator);
+    EXPECT_TRUE(showsWholeDate(larger));
+    qApp->setStyleSheet("");
 }

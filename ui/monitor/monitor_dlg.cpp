@@ -10,6 +10,7 @@
 #include <QShortcut>
 
 #include "config_monitor_dlg.h"
+#include "dialog_units.h"
 #include "event_details_dlg.h"
 #include "export_table.h"
 #include "list_reduction.h"
@@ -25,6 +26,9 @@
 #include "wait_cursor.h"
 
 namespace {
+
+// The base units of the font monitor.ui and the column widths were laid out for.
+constexpr CDialogUnits kTemplateUnits{7, 16};
 
 QString Text(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
 
@@ -70,8 +74,12 @@ void CMonitorDlg::OnInitDialog()
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A larger font than the template's gets wider columns, so that a date
+    // and time still shows whole; a style sheet's font comes with the polish.
+    list->ensurePolished();
+    const CDialogUnits units = DialogUnitsOf(list->font());
     for (int c = 0; c < kMonitorColumns; ++c)
-        header->resizeSection(c, kColumnWidths[c]);
+        header->resizeSection(c, units.ScaledWidth(kColumnWidths[c], kTemplateUnits));
     connect(header, &QHeaderView::sectionClicked, this, &CMonitorDlg::OnColumnClick);
     m_pSearch = new CQuickSearchBar(m_ui->m_lblSearch, m_ui->m_edtSearch, list, this);
     FillList();
