@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 #include "config_monitor_dlg.h"
@@ -193,4 +194,21 @@ TEST_F(MonitorWindow, DateColumnOfAFreshMonitorShowsAWholeDateAndTime)
     CMonitorDlg larger(&m_navigator);
     EXPECT_TRUE(showsWholeDate(larger));
     qApp->setStyleSheet("");
+}
+
+TEST_F(MonitorWindow, ACutCellShowsItsWholeTextAsATooltip)
+{
+    const QString cut = QString("a description far too long for its column; ").repeated(3);
+    Add(kDay + 9000, cut.toStdString());
+    SortPositions();
+    m_monitor->FillList();
+    m_monitor->show();
+    const auto tipOf = [this](int row) {
+        const QRect cell = List()->visualRect(List()->model()->index(row, 1));
+        QHelpEvent help(QEvent::ToolTip, cell.center(), List()->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(List()->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipOf(1), "") << "a text shown whole needs no tooltip";
+    EXPECT_EQ(tipOf(0), cut);
 }

@@ -10,6 +10,7 @@
 #include <QShortcut>
 
 #include "config_monitor_dlg.h"
+#include "cut_cell_tips.h"
 #include "dialog_units.h"
 #include "event_details_dlg.h"
 #include "export_table.h"
@@ -69,6 +70,7 @@ void CMonitorDlg::OnInitDialog()
     list->setIconSize(QSize(15, 15));
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setItemDelegate(new CCutCellTips(list));
     QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     header->setSectionsClickable(true);
