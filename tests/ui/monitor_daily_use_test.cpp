@@ -209,3 +209,13 @@ TEST_F(MonitorDailyUse, SizePlaceAndColumnsComeBackAndAPlaceOffEveryScreenIsPull
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.intersects(QRect(m_monitor->pos(), m_monitor->size()))) << m_monitor->pos().x();
 }
+
+TEST_F(MonitorDailyUse, ClosedAndOpenedAgainItComesBackWhereItWasLeft)
+{
+    m_monitor->move(60, 40);
+    QTest::mouseClick(m_monitor->findChild<QPushButton*>("m_btnCancel"), Qt::LeftButton);
+    const QPoint place = m_monitor->pos();
+    m_monitor->move(place + QPoint(55, 120));  // where a window manager would map it again
+    m_monitor->show();
+    EXPECT_EQ(m_monitor->pos(), place);
+}

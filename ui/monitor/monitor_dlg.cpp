@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QShowEvent>
 
 #include "config_monitor_dlg.h"
 #include "cut_cell_tips.h"
@@ -157,6 +158,15 @@ void CMonitorDlg::OnSize(int w, int h)
     m_ui->m_btnConfigure->setGeometry(146, buttonTop, kButtonWidth, kButtonHeight);
     m_ui->m_btnSave->setGeometry(277, buttonTop, kButtonWidth, kButtonHeight);
     m_ui->m_btnCancel->setGeometry(w - 115, buttonTop, kButtonWidth, kButtonHeight);
+}
+
+void CMonitorDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Where it was left, every time it opens; coming back from minimised is
+    // not opening.
+    if (!event->spontaneous())
+        m_pLayout->RestorePlace();
 }
 
 void CMonitorDlg::hideEvent(QHideEvent* event)

@@ -53,6 +53,7 @@ protected:
     void accept() override;  // OK, Enter
     void reject() override;  // Cancel, Escape, the close box
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

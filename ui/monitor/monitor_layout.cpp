@@ -44,9 +44,7 @@ bool CMonitorLayout::Restore() const
     const bool sized = width > 0 && height > 0;
     if (sized)
         m_pWindow->resize(width, height);
-    const int left = ReadSettingDword(kLeft, kUnset), top = ReadSettingDword(kTop, kUnset);
-    if (left != kUnset && top != kUnset)
-        m_pWindow->move(PullOnScreen(QRect(QPoint(left, top), m_pWindow->size())));
+    RestorePlace();
 
     const QStringList widths = ToQString(ReadSettingString(kColumns, "")).split(QLatin1Char(','));
     if (widths.size() != m_pColumns->count())
@@ -58,6 +56,13 @@ bool CMonitorLayout::Restore() const
             m_pColumns->resizeSection(c, columnWidth);
     }
     return sized;
+}
+
+void CMonitorLayout::RestorePlace() const
+{
+    const int left = ReadSettingDword(kLeft, kUnset), top = ReadSettingDword(kTop, kUnset);
+    if (left != kUnset && top != kUnset)
+        m_pWindow->move(PullOnScreen(QRect(QPoint(left, top), m_pWindow->size())));
 }
 
 void CMonitorLayout::Save() const

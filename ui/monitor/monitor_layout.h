@@ -18,6 +18,9 @@ public:
     // lay out: a hidden window gets its resize event only when shown, and
     // then as if it had always had this size.
     bool Restore() const;
+    // The place alone: a window manager may put a window it maps again
+    // wherever it likes, so the window is put back on every showing.
+    void RestorePlace() const;
     void Save() const;
 
     // A place kept from a screen that is gone, or from another arrangement of
