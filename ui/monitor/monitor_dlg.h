@@ -1,6 +1,7 @@
 // The Monitor: the stored events as a filtered, sortable four-column list
-// beside the navigator. Modeless; created hidden on first use and kept until
-// the program ends; hiding it keeps rows, sort state and size.
+// beside the navigator, with its export ("Save") and the details of a row.
+// Modeless; created hidden on first use and kept until the program ends;
+// hiding it keeps rows, sort state and size. GUI thread only.
 #pragma once
 
 #include <QDialog>
