@@ -16,6 +16,7 @@
 #include "event_file.h"
 #include "event_store.h"
 #include "intake_queue.h"
+#include "open_file_limit.h"
 #include "pipe_server.h"
 #include "settings.h"
 #include "site_settings.h"
@@ -136,7 +137,14 @@ void CAgentLifecycle::StartIntake()
     // No end notices: one per connection would wake the GUI thread for
     // every event sent on a connection of its own. A timer reaps instead.
     config.m_acceptSender = SenderFilter(gSenderUids);
-    config.m_onSenderRefused = [this](const CPeer& sender) { Journal(SenderRefusedEntry(sender)); };
+    // On the connection thread: the entries, and the user look-ups in them,
+    // are made on the site log's thread.
+    config.m_onSenderRefused = [this](const CPeer& sender) {
+        m_SiteLog.Post([sender] { return SenderRefusedEntry(sender); });
+    };
+    config.m_onConnectionsRefused = [this](const CPeer& sender, std::size_t refused) {
+        m_SiteLog.Post([sender, refused] { return ConnectionsRefusedEntry(sender, refused); });
+    };
     config.m_onEndpointChanged = [this](const CEndpointState& state) {
         QCoreApplication::postEvent(this, new CEndpointChanged(state));
     };
@@ -144,6 +152,7 @@ void CAgentLifecycle::StartIntake()
     // Runs in the drain: the log's thread builds the entry from a copy.
     g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) { m_SiteLog.PostEvent(rec, sender); };
     m_bHookSet = true;
+    RaiseOpenFileLimit();
     m_bIntakeStarted = StartPipeServer(std::move(config));
     if (m_bIntakeStarted)
         m_nReapTimer = startTimer(kReapPeriodMs);
