@@ -32,7 +32,7 @@ void CEndpointWatch::OutOfFiles(const CUserConnections& busiest)
     CEndpointState out;
     out.m_bOutOfFiles = true;
     out.m_Holder.m_nUid = busiest.m_nUid;
-    out.m_strHolderUser = UserName(busiest.m_nUid);
+    out.m_strHolderUser = PeerUserName(out.m_Holder);
     out.m_nHeldConnections = busiest.m_nCount;
     Tell(out);
 }
@@ -41,20 +41,6 @@ void CEndpointWatch::RoomAgain()
 {
     if (IsOutOfFiles())
         Tell({true, {}, {}});
-}
-
-void CEndpointWatch::NoteSender(const CPeer& sender)
-{
-    if (sender.m_nUid >= 0 && !m_userNames.contains(sender.m_nUid))
-        m_userNames.emplace(sender.m_nUid, PeerUserName({-1, sender.m_nUid}));
-}
-
-std::string CEndpointWatch::UserName(int64_t uid) const
-{
-    const auto known = m_userNames.find(uid);
-    if (known != m_userNames.end())
-        return known->second;
-    return uid >= 0 ? std::to_string(uid) : std::string();
 }
 
 void CEndpointWatch::Tell(const CEndpointState& state)

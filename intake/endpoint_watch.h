@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "connection_registry.h"
@@ -39,26 +38,21 @@ public:
 
     // A sender waits, but the process may open no more files. busiest: the
     // user with the most open connections. Reported when the process was
-    // not out of files before, or another user is now the busiest.
+    // not out of files before, or another user is now the busiest. The
+    // user's name is looked up then, which needs a file of its own: call it
+    // through WithReserveFile.
     void OutOfFiles(const CUserConnections& busiest);
     bool IsOutOfFiles() const { return m_bReported && m_Last.m_bOutOfFiles; }
 
     // A file could be opened again: reports receiving if out of files.
     void RoomAgain();
 
-    // Remembers the name of sender's user while files can be opened: the
-    // user databases need one, so a notice given when none can be opened
-    // would otherwise show a number.
-    void NoteSender(const CPeer& sender);
-
 private:
     void Tell(const CEndpointState& state);
-    std::string UserName(int64_t uid) const;
 
     std::string m_strName;
     Receiver m_report;
     bool m_bReported = false;
     CEndpointState m_Last;
     Clock::time_point m_nextLookup;
-    std::map<int64_t, std::string> m_userNames;
 };

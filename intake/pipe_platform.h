@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // A socket descriptor or a pipe HANDLE; both use -1 for "none".
@@ -41,6 +42,12 @@ WaitStatus WaitForClient(PipeHandle instance, PipeHandle& connection);
 // Whether the process could open one more file now; asked while the limit
 // is met, to tell when there is room again.
 bool HasRoomForAnotherFile();
+
+// Runs use with the listener's reserve file let go, for work that must open
+// a file while the process may open no more (a user's name is looked up in
+// files, or over a socket). The reserve is taken again after, or, when
+// another thread got the file first, as soon as there is room.
+void WithReserveFile(const std::function<void()>& use);
 
 enum class ReadStatus {
     kMessage,  // length bytes were read

@@ -155,7 +155,7 @@ void PipeLoop(void*)
         PipeHandle hPipe = kNoPipe;
         const WaitStatus waited = WaitForClient(instance, hPipe);
         if (waited == WaitStatus::kOutOfFiles) {
-            watch.OutOfFiles(s_Server.m_registry.Busiest());
+            WithReserveFile([&] { watch.OutOfFiles(s_Server.m_registry.Busiest()); });
             continue;
         }
         if (waited == WaitStatus::kNone) {
@@ -170,7 +170,6 @@ void PipeLoop(void*)
             break;
         }
         const CPeer sender = PeerOfClient(hPipe);
-        watch.NoteSender(sender);
         if (StartConnection(hPipe, sender) == CConnectionRegistry::Admission::kOverLimit)
             refusals.Add(sender.m_nUid);
         // Without a receiver for the end notices the listener joins ended

@@ -1,6 +1,7 @@
 // The endpoint as an AF_UNIX SOCK_SEQPACKET socket in the abstract
 // namespace: message boundaries are kept, any local process may connect, and
 // the name disappears with the process.
+#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
@@ -83,16 +84,40 @@ void* ThreadEntry(void* param)
     return nullptr;
 }
 
+// Held by the listener from its start to its end, but while it is let go
+// (WithReserveFile); -1 when it could not be taken again yet.
+int s_reserveFd = -1;
+
+void TakeReserve()
+{
+    if (s_reserveFd < 0)
+        s_reserveFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
 }  // namespace
 
 bool PreparePipeLoop()
 {
+    TakeReserve();
     return true;
 }
 
 void FinishPipeLoop()
 {
     CloseListener();
+    if (s_reserveFd >= 0)
+        close(s_reserveFd);
+    s_reserveFd = -1;
+}
+
+void WithReserveFile(const std::function<void()>& use)
+{
+    TakeReserve();
+    if (s_reserveFd >= 0)
+        close(s_reserveFd);
+    s_reserveFd = -1;
+    use();
+    TakeReserve();
 }
 
 PipeHandle CreatePipeInstance(const std::string& name)
@@ -128,6 +153,7 @@ WaitStatus WaitForClient(PipeHandle instance, PipeHandle& connection)
 
 bool HasRoomForAnotherFile()
 {
+    TakeReserve();  // room goes to the reserve first
     // The kind of descriptor a connection needs.
     const int probe = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     if (probe < 0)

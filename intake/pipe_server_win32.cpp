@@ -100,6 +100,11 @@ bool HasRoomForAnotherFile()
     return true;
 }
 
+void WithReserveFile(const std::function<void()>& use)
+{
+    use();
+}
+
 ReadStatus ReadRequest(PipeHandle connection, char* request, std::size_t& length)
 {
     DWORD read = 0;

@@ -70,6 +70,25 @@ private:
     std::intptr_t m_handle = -1;  // socket or pipe HANDLE
 };
 
+// The endpoint states a server reports, collected across its threads.
+class CEndpointLog {
+public:
+    void Add(const CEndpointState& state)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_states.push_back(state);
+    }
+    std::vector<CEndpointState> States()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_states;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<CEndpointState> m_states;
+};
+
 // Runs a server for each test and plays the GUI thread's part: it collects
 // the ids of ended connection threads so the test can join them.
 class ServerTest : public ::testing::Test {
