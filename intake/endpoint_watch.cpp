@@ -19,7 +19,7 @@ void CEndpointWatch::Held()
         return;
     m_nextLookup = now + kLookupPeriod;
     CEndpointState held;
-    held.m_Holder = FindEndpointHolder(m_strName);
+    held.m_Holder = FindEndpointHolder(m_strName, wasHeld ? m_Last.m_Holder.m_nPid : -1);
     held.m_strHolderUser = PeerUserName(held.m_Holder);
     if (!wasHeld || held.m_Holder != m_Last.m_Holder || held.m_strHolderUser != m_Last.m_strHolderUser)
         Tell(held);

@@ -29,7 +29,7 @@ constexpr std::size_t kDrainBatch = 64;
 std::atomic<std::size_t> s_nOccupied{0};
 std::atomic<bool> s_bClosed{false};  // set by the exit drain
 
-// Texts answered but not yet moved into g_InQueue, newest first. Connection
+// Texts queued but not yet moved into g_InQueue, newest first. Connection
 // threads push here without taking a lock: under a flood on few cores, a
 // thread preempted while it held the queue mutex would stall every other
 // connection. Whoever holds g_InQueueMutex moves them on (CollectArrivals).
@@ -154,7 +154,7 @@ void QueueText(std::string_view text, const CPeer& sender)
         ++s_nOccupied;
     PushArrival({std::string(text), sender});
     if (s_bClosed)
-        NotifyAll();  // the exit drain waits for answered texts
+        NotifyAll();  // the exit drain waits for reserved texts
 }
 
 void WakeQueueWaiters()

@@ -1,5 +1,6 @@
-// The intake queue: connection threads append the texts they received and
-// answered; the GUI thread drains them into the event store.
+// The intake queue: connection threads append the texts they received, and
+// answer their senders once a text is queued; the GUI thread drains them
+// into the event store.
 //
 // Only the GUI thread touches the store, so the connection threads hand
 // texts over here and never parse. They do so without a lock: a text first
@@ -35,7 +36,7 @@ struct CQueuedText {
 };
 
 // Waits until the queue has room for one more text and holds that room for
-// the caller, who then answers the sender and calls QueueText once. Returns
+// the caller, who then calls QueueText once and answers the sender. Returns
 // false, holding nothing, as soon as stop is non-zero or the queue has been
 // closed for exit; the caller must then end the conversation unanswered.
 bool ReserveQueueRoom(const std::atomic<int>& stop);
@@ -62,9 +63,10 @@ void WakeQueueWaiters();
 // again on the next turn of its event loop.
 bool DrainQueue(std::chrono::milliseconds budget = kDrainBudget);
 
-// For the exit procedure, before the final save: closes the queue (senders
-// are no longer answered), waits up to inFlightWait for texts that were
-// already answered but not yet queued, and stores everything queued.
+// For the exit procedure, before the final save: closes the queue (no
+// sender gets room, so none is answered any more), waits up to inFlightWait
+// for texts whose room was reserved but that are not queued yet, and stores
+// everything queued.
 // Without it, texts still queued at exit would be lost although their
 // senders were told "OK".
 void DrainQueueCompletely(std::chrono::milliseconds inFlightWait = std::chrono::seconds(2));

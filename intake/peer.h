@@ -22,9 +22,10 @@ CPeer PeerOfServer(std::intptr_t connection);
 // and their owners (Linux's /proc), it is found there without connecting,
 // so a holder that never accepts is named too; else, or when the list does
 // not tell, by connecting once without waiting. A holder found neither way
-// stays unknown (pid -1); no squatter can stall the caller. The list is read
-// whole, so ask it now and then, not per message.
-CPeer FindEndpointHolder(const std::string& name);
+// stays unknown (pid -1); no squatter can stall the caller. Every process
+// may have to be looked through, so ask now and then, not per message;
+// likelyPid, the holder found last time, is looked at first.
+CPeer FindEndpointHolder(const std::string& name, int64_t likelyPid = -1);
 
 // The account a peer runs under, for people to read: the login name, else
 // the number; empty when not known. It may ask the system's user databases

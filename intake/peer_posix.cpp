@@ -96,12 +96,15 @@ int64_t EffectiveUserOf(const std::string& pid)
 // The process with a descriptor on the socket listening under name, found
 // through /proc without connecting: a holder whose backlog is full, or that
 // never accepts, is found all the same. Empty when not found.
-CPeer HolderFromProc(const std::string& name)
+CPeer HolderFromProc(const std::string& name, int64_t likelyPid)
 {
     const unsigned long inode = ListeningInode(name);
     if (inode == 0)
         return {};
     const std::string link = "socket:[" + std::to_string(inode) + "]";
+    const std::string likely = std::to_string(likelyPid);
+    if (likelyPid > 0 && HoldsSocket(likely, link))
+        return {likelyPid, EffectiveUserOf(likely)};
     DIR* processes = opendir("/proc");
     if (!processes)
         return {};
@@ -136,9 +139,9 @@ CPeer PeerOfClient(std::intptr_t connection) { return PeerCredentials(static_cas
 
 CPeer PeerOfServer(std::intptr_t connection) { return PeerCredentials(static_cast<int>(connection)); }
 
-CPeer FindEndpointHolder(const std::string& name)
+CPeer FindEndpointHolder(const std::string& name, int64_t likelyPid)
 {
-    const CPeer holder = HolderFromProc(name);
+    const CPeer holder = HolderFromProc(name, likelyPid);
     return holder.m_nPid >= 0 ? holder : HolderByConnecting(name);
 }
 

@@ -137,8 +137,9 @@ void CAgentLifecycle::StartIntake()
     // No end notices: one per connection would wake the GUI thread for
     // every event sent on a connection of its own. A timer reaps instead.
     config.m_acceptSender = SenderFilter(gSenderUids);
-    // On the connection thread: the entries, and the user look-ups in them,
-    // are made on the site log's thread.
+    // Neither builds its entry where it is called (the first is called on a
+    // connection thread's small stack): the entries, and the user look-ups
+    // in them, are made on the site log's thread.
     config.m_onSenderRefused = [this](const CPeer& sender) {
         m_SiteLog.Post([sender] { return SenderRefusedEntry(sender); });
     };
