@@ -16,6 +16,7 @@
 #include "event_file.h"
 #include "event_store.h"
 #include "intake_queue.h"
+#include "open_file_limit.h"
 #include "pipe_server.h"
 #include "settings.h"
 #include "site_settings.h"
@@ -130,12 +131,21 @@ void CAgentLifecycle::StartIntake()
     // No end notices: one per connection would wake the GUI thread for
     // every event sent on a connection of its own. A timer reaps instead.
     config.m_acceptSender = SenderFilter(gSenderUids);
-    config.m_onSenderRefused = [this](const CPeer& sender) { Journal(SenderRefusedEntry(sender)); };
+    // Neither builds its entry where it is called (the first is called on a
+    // connection thread's small stack): the entries, and the user look-ups
+    // in them, are made on the site log's thread.
+    config.m_onSenderRefused = [this](const CPeer& sender) {
+        m_SiteLog.Post([sender] { return SenderRefusedEntry(sender); });
+    };
+    config.m_onConnectionsRefused = [this](const CPeer& sender, std::size_t refused) {
+        m_SiteLog.Post([sender, refused] { return ConnectionsRefusedEntry(sender, refused); });
+    };
     config.m_onEndpointChanged = [this](const CEndpointState& state) { emit endpointChanged(state); };
     m_strEndpoint = config.m_strName;
     // Runs in the drain: the log's thread builds the entry from a copy.
     g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) { m_SiteLog.PostEvent(rec, sender); };
     m_bHookSet = true;
+    RaiseOpenFileLimit();
     m_bIntakeStarted = StartPipeServer(std::move(config));
     if (m_bIntakeStarted)
         m_nReapTimer = startTimer(kReapPeriodMs);
