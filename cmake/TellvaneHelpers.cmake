@@ -1,19 +1,5 @@
 # Small helpers shared by the subdirectories.
 
-# Each area of the code base lands on its own; a folder that is not there yet
-# is simply skipped.
-function(tellvane_optional_subdirectory dir)
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-    add_subdirectory(${dir})
-  endif()
-endfunction()
-
-function(tellvane_optional_include file)
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${file})
-    include(${CMAKE_CURRENT_SOURCE_DIR}/${file})
-  endif()
-endfunction()
-
 # Under Wine every test runs in the build folder's own prefix, quietly and
 # without the Mono and Gecko installers; the prefix is made by scripts/wine-tests.
 set(TELLVANE_TEST_ENV "TZ=UTC")

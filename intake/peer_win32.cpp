@@ -69,11 +69,14 @@ std::string OwnerSid(HANDLE pipe)
 
 CPeer PeerOfClient(std::intptr_t connection)
 {
-    CPeer peer = FromProcessId(GetNamedPipeClientProcessId, AsHandle(connection));
+    return FromProcessId(GetNamedPipeClientProcessId, AsHandle(connection));
+}
+
+void LearnClientAccount(std::intptr_t connection, CPeer& peer)
+{
     peer.m_strSid = ClientSid(AsHandle(connection));
     if (peer.m_strSid.empty() && peer.m_nPid > 0)
         peer.m_strSid = ProcessUserSid(static_cast<DWORD>(peer.m_nPid));
-    return peer;
 }
 
 CPeer PeerOfServer(std::intptr_t connection)
@@ -86,7 +89,7 @@ CPeer PeerOfServer(std::intptr_t connection)
     return peer;
 }
 
-CPeer FindEndpointHolder(const std::string& name)
+CPeer FindEndpointHolder(const std::string& name, int64_t /*likelyPid*/)
 {
     // Opening a busy pipe fails at once (ERROR_PIPE_BUSY) rather than waiting.
     const HANDLE pipe = CreateFileA(("\\\\.\\pipe\\" + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,

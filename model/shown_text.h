@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "legacy_code_page.h"
+
 bool IsValidUtf8(std::string_view bytes);
 
 // The text as the user reads it, in UTF-8.
@@ -21,8 +23,3 @@ std::string ShownText(std::string_view bytes);
 // filter typed as UTF-8 finds a text written in the legacy code page and the
 // other way round. Case-sensitive; an empty part occurs in every text.
 bool ShownTextContains(std::string_view text, std::string_view part);
-
-// The legacy code page of this platform, to UTF-8. Bytes the code page
-// leaves undefined keep their value as a code point, as the system's own
-// conversion does, so nothing is dropped.
-std::string DecodeLegacyCodePage(std::string_view bytes);

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "event_level.h"
+
 class CArchiveWriter;
 class CArchiveReader;
 
@@ -20,9 +22,6 @@ struct CDoorMonEvt {
     int32_t manip = 0;
     int32_t err = 0;
 };
-
-// Event levels; they select the type text and the Monitor icon.
-enum : int32_t { kLevelMessage = 0, kLevelWarning = 1, kLevelAlarm = 2 };
 
 class CSimpleMessage {
 public:
@@ -68,6 +67,12 @@ public:
     // Type 3 is the only event type with a meaning inside the system.
     bool IsTransponderEvent() const { return type == 3; }
 };
+
+// Why the store refuses this record whatever else it holds, or null when it
+// takes it: every event needs a time, a transponder event an address in
+// 0..2048. (A transponder event it holds already is refused too; only the
+// store can tell that.)
+const char* WhyNotStorable(const CSimpleMessage& msg);
 
 // The same event in two copies: every field equal but the read flag, which
 // the user changes while the event stays the same.

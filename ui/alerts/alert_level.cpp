@@ -10,8 +10,6 @@ constexpr CTone kAlarmTone{900, 500};
 
 }  // namespace
 
-int AlertLevel(int32_t level) { return level == kLevelWarning || level == kLevelAlarm ? level : kLevelMessage; }
-
 CUnreadSummary SummarizeUnread()
 {
     CUnreadSummary summary;

@@ -7,13 +7,6 @@
 #include "simple_message.h"
 #include "tones.h"
 
-// No event, or none unread.
-inline constexpr int kNoLevel = -1;
-
-// The level an alert treats an event as: warnings and alarms as they are,
-// any other level as a message.
-int AlertLevel(int32_t level);
-
 struct CUnreadSummary {
     int unread = 0;
     int alarms = 0;  // unread alarms

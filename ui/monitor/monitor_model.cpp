@@ -1,27 +1,9 @@
 #include "monitor_model.h"
 
-#include <QBitmap>
-#include <QPixmap>
-
+#include "level_icons.h"
 #include "qt_text.h"
 #include "quick_search.h"
 #include "row_text.h"
-
-namespace {
-
-constexpr int kIconSize = 15;
-
-}  // namespace
-
-std::array<QIcon, 3> LoadLevelIcons()
-{
-    QPixmap strip(QStringLiteral(":/monitor/level_strip.png"));
-    strip.setMask(strip.createMaskFromColor(Qt::white));
-    std::array<QIcon, 3> icons;
-    for (int i = 0; i < 3; ++i)
-        icons[i] = QIcon(strip.copy(i * kIconSize, 0, kIconSize, kIconSize));
-    return icons;
-}
 
 CMonitorModel::CMonitorModel(QObject* parent) : QAbstractTableModel(parent), m_levelIcons(LoadLevelIcons()) {}
 

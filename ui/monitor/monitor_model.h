@@ -39,6 +39,3 @@ private:
     mutable std::vector<QStringList> m_searchTexts;  // by row; empty until made
     std::array<QIcon, 3> m_levelIcons;  // image index = level
 };
-
-// Cuts the 45x15 strip into its three icons; white is transparent.
-std::array<QIcon, 3> LoadLevelIcons();

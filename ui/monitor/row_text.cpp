@@ -5,7 +5,6 @@
 namespace {
 
 constexpr std::array<int, kMonitorColumns> kHeaderIds = {IDS_COL_TYPE, IDS_COL_DESCRIPTION, IDS_COL_LOCKING, IDS_COL_DATE};
-constexpr std::array<int, 3> kTypeTextIds = {IDS_MESSAGE, IDS_WARNING, IDS_ALARM};
 
 }  // namespace
 
@@ -14,20 +13,6 @@ std::string ColumnHeaderText(int column)
     if (column < 0 || column >= kMonitorColumns)
         return {};
     return std::string(LoadStringText(kHeaderIds[column]));
-}
-
-bool HasLevelImage(int32_t level) { return level >= 0 && level < static_cast<int32_t>(kTypeTextIds.size()); }
-
-std::string TypeText(int32_t level)
-{
-    if (!HasLevelImage(level))
-        return {};
-    return std::string(LoadStringText(kTypeTextIds[level]));
-}
-
-std::string LevelAccessibleText(int32_t level)
-{
-    return HasLevelImage(level) ? TypeText(level) : "level " + std::to_string(level);
 }
 
 std::string DateTimeText(const CSimpleMessage& rec) { return rec.date + " " + rec.time; }

@@ -9,22 +9,13 @@
 inline constexpr int kMonitorColumns = 4;
 enum MonitorColumn : int { kColType = 0, kColDescription = 1, kColLocking = 2, kColDate = 3 };
 
-// Column widths in pixels.
+// Column widths in pixels for the font the Monitor's template was laid out
+// for; the window scales them for the font in use.
 inline constexpr std::array<int, kMonitorColumns> kColumnWidths = {80, 300, 220, 140};
 
 // "Type", "Description", "Locking", "Date" from the string table; the export
 // writes them as its header line.
 std::string ColumnHeaderText(int column);
-
-// "Message", "Warning" or "Alarm"; empty for a level without a text.
-std::string TypeText(int32_t level);
-
-// True for the levels that have a type text and an icon (0..2).
-bool HasLevelImage(int32_t level);
-
-// What a screen reader says for the level icon: the type text, or "level N"
-// for a level that has neither text nor icon.
-std::string LevelAccessibleText(int32_t level);
 
 // date, one space, time: the text of the "Date" column.
 std::string DateTimeText(const CSimpleMessage& rec);

@@ -5,7 +5,7 @@
 #include <QSystemTrayIcon>
 
 #include "alert_text.h"
-#include "monitor_model.h"
+#include "level_icons.h"
 #include "qt_text.h"
 
 namespace {

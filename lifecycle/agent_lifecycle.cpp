@@ -1,0 +1,302 @@
+#include "agent_lifecycle.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QTimerEvent>
+
+#include "account.h"
+#include "alert_settings.h"
+#include "app_directory.h"
+#include "diagnostic_file.h"
+#include "event_file.h"
+#include "event_store.h"
+#include "intake_queue.h"
+#include "open_file_limit.h"
+#include "pipe_server.h"
+#include "settings.h"
+#include "site_settings.h"
+#include "string_table.h"
+
+namespace {
+
+// How often the threads of connections that ended after the last client are
+// joined; the listener joins the others as new clients arrive.
+constexpr int kReapPeriodMs = 1000;
+
+// How long the end of the program waits for the site's log to take its
+// last lines; a log that is stuck loses them.
+constexpr auto kJournalFlushWait = std::chrono::seconds(1);
+
+// None for everyone, so the server need not ask.
+std::function<bool(const CPeer&)> SenderFilter(const CSenderList& senders)
+{
+    if (senders.m_bEveryone)
+        return {};
+    return [senders](const CPeer& sender) { return senders.Allows(PeerAccountId(sender)); };
+}
+
+}  // namespace
+
+CAgentLifecycle::CAgentLifecycle(CAgentWindow& window, QObject* parent) : QObject(parent), m_Window(window)
+{
+    // The listener's news about the endpoint's name, carried to the GUI thread.
+    connect(this, &CAgentLifecycle::endpointChanged, this, &CAgentLifecycle::OnEndpointChanged, Qt::QueuedConnection);
+    m_SiteLog.SetDroppedNotice([](std::size_t dropped) {
+        return AgentEntry(AgentEvent::kLinesDropped,
+                          std::to_string(dropped) + " entries were lost: the site's log did not take them in time");
+    });
+}
+
+CAgentLifecycle::~CAgentLifecycle()
+{
+    // Connection threads post to this object; none may outlive it.
+    StopIntake();
+    // The exit drain has journalled its events by now.
+    if (m_bHookSet)
+        g_OnEventStored = nullptr;
+    m_SiteLog.Flush(kJournalFlushWait);
+}
+
+bool CAgentLifecycle::Start()
+{
+    OpenDiagnosticFile();
+    m_Window.PrepareWindow();
+    if (!AcquireLocks()) {
+        m_nExitStatus = 1;
+        // The site's log is the one setting a refused start looks at.
+        ReadSiteSettings();
+        m_SiteLog.SetEnabled(gJournal != 0);
+        JournalAgent(AgentEvent::kSecondInstance, LoadStringText(IDS_ALREADY_RUNNING));
+        m_Window.Report(LoadStringText(IDS_ALREADY_RUNNING));
+        return false;
+    }
+    ReadAllSettings();
+    ReadAlertSettings();
+    ReadSiteSettings();
+    m_SiteLog.SetEnabled(gJournal != 0);
+    JournalAgent(AgentEvent::kStart, "Tellvane started");
+    ResetStore(kDefaultCapacity);
+    const FileOutcome loaded = LoadEventFile(m_Window.ShownRecord());
+    // Both set the file aside; the load's message box says nothing of it.
+    if (loaded.kind == FileOutcome::Damaged || loaded.kind == FileOutcome::OpenFailed)
+        JournalAgent(AgentEvent::kDamagedFile,
+                     "The data file " + EventFilePath() + " could not be read whole and was set aside");
+    if (!loaded.message.empty())
+        m_Window.Report(loaded.message);
+    StartIntake();
+    StartTimers();
+    m_Window.StartTimers();
+    m_Window.StartAlerts();
+    m_bStarted = true;
+    // Left out of the load, which the window waits for: the first idle
+    // moment builds it, before a flood of transponder events would.
+    QTimer::singleShot(0, this, [] { PrepareDuplicateIndex(); });
+    // A quit that arrived during start-up (a message box runs the event
+    // loop) is carried out now that there is a store to save.
+    if (m_bQuitRequested)
+        QTimer::singleShot(0, this, [this] { Exit(ExitPath::kUnattended); });
+    return true;
+}
+
+// One instance per logon, and one per data file whatever the environment:
+// two processes saving to the same file would each overwrite what the
+// other had acknowledged. Together they wait no longer than the one second
+// a refusal has always taken.
+bool CAgentLifecycle::AcquireLocks()
+{
+    constexpr int kWaitMs = 1000;
+    QElapsedTimer waited;
+    waited.start();
+    m_InstanceMutex = AcquireInstanceLock(kWaitMs);
+    if (!m_InstanceMutex)
+        return false;
+    m_DataLock = AcquireDataLock(GetAppDirectory(), std::max(0, kWaitMs - int(waited.elapsed())));
+    if (!m_DataLock)
+        m_InstanceMutex.reset();
+    return m_DataLock != nullptr;
+}
+
+void CAgentLifecycle::StartIntake()
+{
+    CPipeServerConfig config;
+    // No end notices: one per connection would wake the GUI thread for
+    // every event sent on a connection of its own. A timer reaps instead.
+    const CSenderList senders = ParseSenderList(gSenderUids);
+    if (!senders.m_bEveryone && senders.m_ids.empty()) {
+        const std::string text = "Refusing every sender: \"" + senders.m_strUnreadable + "\" in " + kSenderUidsSetting
+                                 + " is not " + std::string(kAccountWordKind);
+        JournalAgent(AgentEvent::kSenderListUnreadable, text);
+        std::cerr << text << std::endl;
+    }
+    config.m_acceptSender = SenderFilter(senders);
+    // Neither builds its entry where it is called (the first is called on a
+    // connection thread's small stack): the entries, and the user look-ups
+    // in them, are made on the site log's thread.
+    config.m_onSenderRefused = [this](const CPeer& sender) {
+        m_SiteLog.Post([sender] { return SenderRefusedEntry(sender); });
+    };
+    config.m_onConnectionsRefused = [this](const CPeer& sender, std::size_t refused) {
+        m_SiteLog.Post([sender, refused] { return ConnectionsRefusedEntry(sender, refused); });
+    };
+    config.m_onEndpointChanged = [this](const CEndpointState& state) { emit endpointChanged(state); };
+    m_strEndpoint = config.m_strName;
+    // Runs in the drain: the log's thread builds the entry from a copy.
+    g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) { m_SiteLog.PostEvent(rec, sender); };
+    m_bHookSet = true;
+    RaiseOpenFileLimit();
+    m_bIntakeStarted = StartPipeServer(std::move(config));
+    if (m_bIntakeStarted)
+        m_nReapTimer = startTimer(kReapPeriodMs);
+}
+
+void CAgentLifecycle::StopIntake()
+{
+    if (m_nReapTimer)
+        killTimer(m_nReapTimer);
+    m_nReapTimer = 0;
+    if (m_bIntakeStarted)
+        StopPipeServer();
+    m_bIntakeStarted = false;
+}
+
+void CAgentLifecycle::StartTimers()
+{
+    const CTimerPeriods periods = m_Window.TimerPeriods();
+    m_nSaveTimer = startTimer(periods.save);
+    m_nDrainTimer = startTimer(periods.drain);
+}
+
+void CAgentLifecycle::StopTimers()
+{
+    for (int* timer : {&m_nSaveTimer, &m_nDrainTimer}) {
+        if (*timer)
+            killTimer(*timer);
+        *timer = 0;
+    }
+}
+
+void CAgentLifecycle::timerEvent(QTimerEvent* e)
+{
+    if (e->timerId() == m_nReapTimer) {
+        ReapEndedConnections();
+    } else if (e->timerId() == m_nSaveTimer) {
+        SaveAndReport();
+    } else if (e->timerId() == m_nDrainTimer) {
+        // During a flood a tick finds the rest of the last drain still on its way.
+        if (!m_bDrainScheduled)
+            DrainSlice();
+    } else {
+        QObject::timerEvent(e);
+    }
+}
+
+void CAgentLifecycle::DrainSlice()
+{
+    // A drain stops after a short budget so the window stays responsive
+    // under a flood; what is left is taken on the next turn of the loop.
+    m_bDrainScheduled = DrainQueue();
+    if (m_bDrainScheduled)
+        QTimer::singleShot(0, this, &CAgentLifecycle::DrainSlice);
+}
+
+// A name held by another process means the lock software's events go there:
+// the user, standard error and the site's log all hear of it.
+void CAgentLifecycle::OnEndpointChanged(const CEndpointState& state)
+{
+    if (m_bEnded)
+        return;
+    Journal(EndpointEntry(m_strEndpoint, state, m_bEverReceived));
+    const std::string notice = EndpointNotice(m_strEndpoint, state);
+    if (state.m_bReceiving) {
+        m_bEverReceived = true;
+        if (!m_bNoticeShown)
+            return;
+        m_bNoticeShown = false;
+        m_Window.ShowEndpointNotice({});
+    } else {
+        m_bNoticeShown = true;
+        m_Window.ShowEndpointNotice(notice);
+    }
+    std::cerr << notice << std::endl;
+}
+
+void CAgentLifecycle::Journal(CJournalEntry entry)
+{
+    m_SiteLog.Post([entry = std::move(entry)] { return entry; });
+}
+
+void CAgentLifecycle::JournalAgent(AgentEvent event, std::string_view message)
+{
+    Journal(AgentEntry(event, message));
+}
+
+FileOutcome CAgentLifecycle::Save()
+{
+    FileOutcome outcome = SaveEventFile();
+    if (outcome.kind != FileOutcome::Saved)
+        JournalAgent(AgentEvent::kSaveFailed, outcome.message);
+    return outcome;
+}
+
+void CAgentLifecycle::SaveAndReport()
+{
+    const FileOutcome outcome = Save();
+    if (!outcome.message.empty())
+        m_Window.Report(outcome.message);
+}
+
+void CAgentLifecycle::ExitUnattended()
+{
+    if (!m_bStarted) {
+        m_bQuitRequested = true;
+        return;
+    }
+    Exit(ExitPath::kUnattended);
+}
+
+void CAgentLifecycle::Exit(ExitPath path)
+{
+    if (m_bEnded)
+        return;
+    m_bEnded = true;
+    StopTimers();
+    m_Window.StopTimers();
+    // Everything a sender was answered "OK" for goes into the final save.
+    g_StopPipe = 1;
+    StopIntake();
+    DrainQueueCompletely();
+    SaveAtExit(path);
+    JournalAgent(AgentEvent::kExit, "Tellvane ended");
+    m_Window.CloseWindow();
+}
+
+// A save that fails at exit would lose everything since the last one: the
+// store goes to a rescue copy, and the report names it. Nobody may be at the
+// screen on the unattended path (the session manager waits for the end), so
+// there it goes to standard error instead of a box.
+void CAgentLifecycle::SaveAtExit(ExitPath path)
+{
+    const FileOutcome saved = Save();
+    if (saved.kind == FileOutcome::Saved)
+        return;
+    m_nExitStatus = 1;
+    const FileOutcome rescued = RescueEventFile(std::time(nullptr));
+    if (rescued.kind == FileOutcome::Rescued)
+        JournalAgent(AgentEvent::kRescueCopy, rescued.message);
+    else
+        JournalAgent(AgentEvent::kSaveFailed, rescued.message);
+    const std::string text = saved.message + (rescued.message.empty() ? "" : "\n" + rescued.message);
+    if (path == ExitPath::kConfirmed) {
+        m_Window.Report(text);
+        return;
+    }
+    const QByteArray name = QCoreApplication::applicationName().toLocal8Bit();
+    for (const QByteArray& line : QByteArray::fromStdString(text).split('\n'))
+        std::fprintf(stderr, "%s: %s\n", name.constData(), line.constData());
+}
