@@ -88,6 +88,9 @@ private:
     std::vector<CEndpointState> m_states;
 };
 
+// Starts a server on name that reports its endpoint states to log.
+bool StartWatchedServer(const std::string& name, CEndpointLog& log);
+
 // Runs a server for each test and plays the GUI thread's part: it collects
 // the ids of ended connection threads so the test can join them.
 class ServerTest : public ::testing::Test {

@@ -100,10 +100,7 @@ TEST(EndpointHolder, AnotherProcessIsNamedWithItsAccount)
     CSquatterProcess squatter(name);
     ASSERT_TRUE(squatter.Holds());
     CEndpointLog log;
-    CPipeServerConfig config;
-    config.m_strName = name;
-    config.m_onEndpointChanged = [&](const CEndpointState& state) { log.Add(state); };
-    ASSERT_TRUE(StartPipeServer(config));
+    ASSERT_TRUE(StartWatchedServer(name, log));
     ASSERT_TRUE(WaitUntil([&] { return !log.States().empty(); }, std::chrono::seconds(5)));
     StopPipeServer();
 
