@@ -314,7 +314,7 @@ QByteArray RefusedWith(const std::string& list)
 {
     const CSenderSetting setting(list);
     CInstalledCopy copy;
-    copy.Start(true);
+    copy.Start();
     EXPECT_TRUE(copy.WaitListening());
     EXPECT_EQ(Send(kWorkedExample), "(no reply)") << list;
     EndSession();
