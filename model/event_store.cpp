@@ -90,15 +90,7 @@ bool IsStoredAlready(const CSimpleMessage& msg) { return StoredKeys().Contains(m
 
 bool IsAcceptable(const CSimpleMessage& msg)
 {
-    if (msg.ttime == 0)
-        return false;
-    if (msg.IsTransponderEvent()) {
-        if (msg.addr < 0 || msg.addr > 2048)
-            return false;
-        if (IsStoredAlready(msg))
-            return false;
-    }
-    return true;
+    return IsAcceptableAlone(msg) && !(msg.IsTransponderEvent() && IsStoredAlready(msg));
 }
 
 // Drops the 50 oldest records by arrival: slot i then names the record slot
@@ -139,6 +131,13 @@ bool EvictOldest()
 }
 
 }  // namespace
+
+bool IsAcceptableAlone(const CSimpleMessage& msg)
+{
+    if (msg.ttime == 0)
+        return false;
+    return !msg.IsTransponderEvent() || (msg.addr >= 0 && msg.addr <= 2048);
+}
 
 void ResetStore(int capacity)
 {
