@@ -8,6 +8,11 @@ void CSqliteClose::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
 int OpenSqlite(const std::string& path, bool readOnly, CSqliteDb& db)
 {
+    // SQLite counts its memory under a process-wide lock, on every allocation
+    // of every batch; nothing here reads the count. Only possible before
+    // SQLite's first use, which this is in a program that uses it here alone.
+    static const int unused = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)unused;
     // NOMUTEX: each connection lives on one thread at a time, so SQLite's
     // own locking of it would only cost.
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
