@@ -74,6 +74,7 @@ struct CEventArchive::CWriter {
     void DiscardDamaged(std::vector<CArchiveReport>& reports);
     void Report(std::vector<CArchiveReport>& reports) const;
     int64_t LowestWaitingSeq();
+    COp& Queue(COp::Kind kind);
     bool Adopt(CArchiveOpening& opening, std::vector<CArchiveReport>& reports);
 
     const CEventArchiveOptions m_options;
@@ -432,6 +433,22 @@ void CEventArchive::CWriter::Report(std::vector<CArchiveReport>& reports) const
         m_options.m_onReport(report);
 }
 
+// Adds an operation at the tail; the caller holds m_mutex.
+COp& CEventArchive::CWriter::Queue(COp::Kind kind)
+{
+    if (m_queue.empty())
+        m_tFirstQueued = Clock::now();
+    COp& op = m_queue.emplace_back();
+    op.m_kind = kind;
+    ++m_nQueuedOps;
+    // The writer sleeps until the first operation's 20 ms are up or a batch
+    // is full; waking it for every text of a flood would cost a system call
+    // each.
+    if (m_queue.size() == 1 || m_queue.size() == kArchiveBatchLimit)
+        m_wake.notify_one();
+    return op;
+}
+
 // ---- The interface -------------------------------------------------------
 
 CEventArchive::CEventArchive(CEventArchiveOptions options) : m_pWriter(std::make_unique<CWriter>(std::move(options)))
@@ -470,20 +487,12 @@ bool CEventArchive::Append(int64_t seq, int64_t arrivalMs, const CPeer& sender, 
         ++w.m_stats.m_nDropped;
         return false;
     }
-    const bool wasEmpty = w.m_queue.empty();
-    if (wasEmpty)
-        w.m_tFirstQueued = Clock::now();
-    COp& op = w.m_queue.emplace_back();
+    COp& op = w.Queue(COp::kText);
     op.m_nSeq = seq;
     op.m_nArrivalMs = arrivalMs;
     op.m_Sender = sender;
     op.m_strText = std::move(text);
     ++w.m_nUncommittedTexts;
-    ++w.m_nQueuedOps;
-    // The writer sleeps until the first text's 20 ms are up or a batch is
-    // full; waking it for every text of a flood would cost a system call each.
-    if (wasEmpty || w.m_queue.size() == kArchiveBatchLimit)
-        w.m_wake.notify_one();
     return true;
 }
 
@@ -494,15 +503,9 @@ void CEventArchive::MarkRefused(int64_t seq, int status)
     // With no room the text itself was most likely dropped too.
     if (w.m_bStopping || w.m_nUncommittedTexts >= w.m_options.m_nQueueLimit)
         return;
-    if (w.m_queue.empty()) {
-        w.m_tFirstQueued = Clock::now();
-        w.m_wake.notify_one();
-    }
-    COp& op = w.m_queue.emplace_back();
-    op.m_kind = COp::kStatus;
+    COp& op = w.Queue(COp::kStatus);
     op.m_nSeq = seq;
     op.m_nStatus = status;
-    ++w.m_nQueuedOps;
 }
 
 void CEventArchive::RecordSave(const CSaveMarker& marker)
@@ -511,15 +514,9 @@ void CEventArchive::RecordSave(const CSaveMarker& marker)
     std::lock_guard<std::mutex> lock(w.m_mutex);
     if (w.m_bStopping)
         return;
-    if (w.m_queue.empty()) {
-        w.m_tFirstQueued = Clock::now();
-        w.m_wake.notify_one();
-    }
-    COp& op = w.m_queue.emplace_back();
-    op.m_kind = COp::kSave;
+    COp& op = w.Queue(COp::kSave);
     op.m_nSeq = marker.m_nLastSeq;
     op.m_File = marker.m_File;
-    ++w.m_nQueuedOps;
 }
 
 bool CEventArchive::WaitCommitted(int64_t seq, std::chrono::milliseconds timeout)
