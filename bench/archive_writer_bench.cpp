@@ -197,14 +197,13 @@ void BM_DurableWait(benchmark::State& state)
                 std::vector<double> mine;
                 for (int i = 0; i < perSender; ++i) {
                     const auto start = steady_clock::now();
-                    int64_t seq;
+                    uint64_t ticket;
                     {
                         std::lock_guard<std::mutex> lock(numbering);
-                        seq = ++Bench().m_nSeq;
-                        archive.Append(seq, ArchiveNowMs(), {4242, 1000}, Bench().m_traffic.Next());
+                        ticket = archive.Append(++Bench().m_nSeq, ArchiveNowMs(), {4242, 1000}, Bench().m_traffic.Next());
                     }
-                    if (!archive.WaitCommitted(seq, seconds(10)))
-                        std::fprintf(stderr, "durable wait failed for %lld\n", static_cast<long long>(seq));
+                    if (!archive.WaitCommitted(ticket, seconds(10)))
+                        std::fprintf(stderr, "durable wait failed\n");
                     mine.push_back(duration<double, std::milli>(steady_clock::now() - start).count());
                 }
                 std::lock_guard<std::mutex> lock(gathered);

@@ -104,9 +104,13 @@ CAttempt TryOpen(const std::string& path, bool fullSync, CArchiveOpening& openin
     // Closing would checkpoint a damaged archive's log into it and delete
     // the log; until the archive has been found sound, both stay as found.
     sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    // Only a new, empty file takes the vacuum mode: it must come before its
-    // first table. An existing file keeps the mode it has.
-    rc = Exec(raw, "PRAGMA auto_vacuum = INCREMENTAL");
+    // The vacuum mode takes only on an empty file, before the write-ahead
+    // log (which fixes the page layout). On an existing file it would cost a
+    // write, and a wait for the disk, at every start.
+    const int64_t pages = QueryInt(raw, "PRAGMA page_count", -1);
+    if (pages < 0)
+        return FromResult(sqlite3_errcode(raw), path, raw);
+    rc = pages == 0 ? Exec(raw, "PRAGMA auto_vacuum = INCREMENTAL") : SQLITE_OK;
     if (rc == SQLITE_OK)
         rc = SwitchToWal(raw);
     if (rc == SQLITE_OK)
@@ -128,9 +132,9 @@ CAttempt TryOpen(const std::string& path, bool fullSync, CArchiveOpening& openin
         if ((rc = CreateSchema(raw)) != SQLITE_OK)
             return FromResult(rc, path, raw);
     }
-    // Versions up to ours are brought up to it here, each step in a
-    // transaction of its own; a newer one is used as it is, since later
-    // versions only add.
+    // Version 1 is the first: an older one does not exist yet (its upgrade
+    // would go here, in a transaction of its own). A newer one is used as it
+    // is, since later versions only add.
 
     auto rows = std::make_unique<CArchiveRows>();
     if (!rows->Prepare(raw)) {

@@ -90,7 +90,6 @@ struct CEventArchive::CWriter {
     std::size_t m_nUncommittedTexts = 0;  // queued or taken, not yet committed
     uint64_t m_nDroppedTold = 0;
     int m_nHurry = 0;                     // callers waiting for a commit
-    int64_t m_nCommittedSeq = 0;
     uint64_t m_nQueuedOps = 0;
     uint64_t m_nDoneOps = 0;
     bool m_bFailing = false;
@@ -143,18 +142,18 @@ bool CEventArchive::CWriter::Adopt(CArchiveOpening& opening, std::vector<CArchiv
     return true;
 }
 
+// The lowest number among the texts that wait; 0 when none does.
 int64_t CEventArchive::CWriter::LowestWaitingSeq()
 {
-    for (std::size_t i = m_nTakenPos; i < m_taken.size(); ++i) {
-        if (m_taken[i].m_kind == COp::kText)
-            return m_taken[i].m_nSeq;
-    }
+    int64_t lowest = 0;
+    const auto see = [&lowest](const COp& op) {
+        if (op.m_kind == COp::kText && (lowest == 0 || op.m_nSeq < lowest))
+            lowest = op.m_nSeq;
+    };
+    std::for_each(m_taken.begin() + static_cast<std::ptrdiff_t>(m_nTakenPos), m_taken.end(), see);
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (const COp& op : m_queue) {
-        if (op.m_kind == COp::kText)
-            return op.m_nSeq;
-    }
-    return 0;
+    std::for_each(m_queue.begin(), m_queue.end(), see);
+    return lowest;
 }
 
 void CEventArchive::CWriter::Open()
@@ -165,7 +164,6 @@ void CEventArchive::CWriter::Open()
     std::vector<CArchiveReport> ignored;  // nothing waits yet, so nothing clashes
     m_opened.m_bOpen = Adopt(opening, ignored);
     m_opened.m_strReason = opening.m_strReason;
-    m_nCommittedSeq = m_opened.m_nHighestSeq;
     m_bFailing = m_stats.m_bFailing = !m_opened.m_bOpen;
     m_strReason = m_opened.m_strReason;
     const Clock::time_point now = Clock::now();
@@ -271,7 +269,6 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
 {
     const std::size_t end = std::min(m_taken.size(), m_nTakenPos + kArchiveBatchLimit);
     std::size_t texts = 0;
-    int64_t lastSeq = 0;
     int rc = m_pRows->Begin();
     for (std::size_t i = m_nTakenPos; i < end && rc == SQLITE_OK; ++i) {
         const COp& op = m_taken[i];
@@ -281,7 +278,6 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
             if (IsDuplicateNumber(rc))
                 rc = SQLITE_OK;
             ++texts;
-            lastSeq = op.m_nSeq;
             break;
         case COp::kStatus: rc = m_pRows->SetStatus(op.m_nSeq, op.m_nStatus); break;
         case COp::kSave: rc = m_pRows->RecordSave({op.m_nSeq, op.m_File}); break;
@@ -304,7 +300,6 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
             m_nTakenPos = end;
             m_nUncommittedTexts -= texts;
             m_nDoneOps += ops;
-            m_nCommittedSeq = std::max(m_nCommittedSeq, lastSeq);
             m_stats.m_nCommittedTexts += texts;
             ++m_stats.m_nCommits;
             m_stats.m_nLargestCommit = std::max<uint64_t>(m_stats.m_nLargestCommit, ops);
@@ -477,15 +472,15 @@ const CArchiveOpened& CEventArchive::Opened() const { return m_pWriter->m_opened
 
 std::string CEventArchive::Path() const { return ArchivePath(m_pWriter->m_options.m_strFolder); }
 
-bool CEventArchive::Append(int64_t seq, int64_t arrivalMs, const CPeer& sender, std::string text)
+uint64_t CEventArchive::Append(int64_t seq, int64_t arrivalMs, const CPeer& sender, std::string text)
 {
     CWriter& w = *m_pWriter;
     std::lock_guard<std::mutex> lock(w.m_mutex);
     if (w.m_bStopping)
-        return false;
+        return 0;
     if (w.m_nUncommittedTexts >= w.m_options.m_nQueueLimit) {
         ++w.m_stats.m_nDropped;
-        return false;
+        return 0;
     }
     COp& op = w.Queue(COp::kText);
     op.m_nSeq = seq;
@@ -493,7 +488,9 @@ bool CEventArchive::Append(int64_t seq, int64_t arrivalMs, const CPeer& sender, 
     op.m_Sender = sender;
     op.m_strText = std::move(text);
     ++w.m_nUncommittedTexts;
-    return true;
+    // Operations are committed in queue order, so the count of those done
+    // tells which texts are in, whatever order their numbers came in.
+    return w.m_nQueuedOps;
 }
 
 void CEventArchive::MarkRefused(int64_t seq, int status)
@@ -519,20 +516,19 @@ void CEventArchive::RecordSave(const CSaveMarker& marker)
     op.m_File = marker.m_File;
 }
 
-bool CEventArchive::WaitCommitted(int64_t seq, std::chrono::milliseconds timeout)
+bool CEventArchive::WaitCommitted(uint64_t ticket, std::chrono::milliseconds timeout)
 {
     CWriter& w = *m_pWriter;
     std::unique_lock<std::mutex> lock(w.m_mutex);
-    if (w.m_nCommittedSeq >= seq)
-        return true;
+    if (w.m_nDoneOps >= ticket)
+        return ticket != 0;
     if (w.m_bFailing || w.m_bStopped)
         return false;
     ++w.m_nHurry;
     w.m_wake.notify_one();
-    w.m_committed.wait_for(lock, timeout,
-                           [&] { return w.m_nCommittedSeq >= seq || w.m_bFailing || w.m_bStopped; });
+    w.m_committed.wait_for(lock, timeout, [&] { return w.m_nDoneOps >= ticket || w.m_bFailing || w.m_bStopped; });
     --w.m_nHurry;
-    return w.m_nCommittedSeq >= seq;
+    return w.m_nDoneOps >= ticket;
 }
 
 bool CEventArchive::Flush(std::chrono::milliseconds timeout)

@@ -106,11 +106,11 @@ public:
     const CArchiveOpened& Opened() const;
     std::string Path() const;
 
-    // Queues a text for the archive: its number (increasing from call to
-    // call: number and append under one lock), its arrival, its sender and
-    // its bytes as received. False when it was dropped for want of room (or
-    // after Stop); it is then never archived.
-    bool Append(int64_t seq, int64_t arrivalMs, const CPeer& sender, std::string text);
+    // Queues a text for the archive: its number, its arrival, its sender and
+    // its bytes as received. Returns its ticket for WaitCommitted, or 0 when
+    // it was dropped for want of room (or after Stop): it is then never
+    // archived.
+    uint64_t Append(int64_t seq, int64_t arrivalMs, const CPeer& sender, std::string text);
 
     // The drain's verdict on a text the store refused (kTextDuplicate), or
     // any other status, written after the text's own row.
@@ -120,11 +120,11 @@ public:
     // text appended before it, in one of the next commits.
     void RecordSave(const CSaveMarker& marker);
 
-    // Waits until the text numbered seq is committed, and has the writer
-    // commit at once. False when the timeout passes first, or the archive
-    // is failing (at the call or meanwhile), or it stopped: the text may
-    // then never reach the disk.
-    bool WaitCommitted(int64_t seq, std::chrono::milliseconds timeout);
+    // Waits until the text Append gave ticket is committed, and has the
+    // writer commit at once. False when the timeout passes first, or the
+    // archive is failing (at the call or meanwhile), or it stopped, or the
+    // ticket is 0: the text may then never reach the disk.
+    bool WaitCommitted(uint64_t ticket, std::chrono::milliseconds timeout);
 
     // Waits until everything queued before the call is committed, also
     // through failures, up to timeout. False when time ran out.

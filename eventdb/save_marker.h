@@ -1,6 +1,7 @@
 // What the last save of the data file covered: the number of the last text
 // the saved store had drained, and the file's size and hash, so that start-up
 // can tell whether the data file it loaded is the one that save wrote.
+// Everything here may be called on any thread.
 #pragma once
 
 #include <cstdint>
@@ -29,5 +30,5 @@ uint64_t HashBytes(std::string_view bytes);
 CFileFingerprint FingerprintBytes(std::string_view bytes);
 
 // The fingerprint of the file at path, read in pieces; empty when it cannot
-// be read. Any thread.
+// be read.
 std::optional<CFileFingerprint> FingerprintFile(const std::string& path);

@@ -1,5 +1,6 @@
 // What differs between platforms in talking to SQLite: the encoding of file
-// names, and the words for a system error code that SQLite reports.
+// names, and the words for a system error code that SQLite reports. Any
+// thread.
 #pragma once
 
 #include <string>

@@ -4,6 +4,7 @@
 // meanwhile is counted and told.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <numeric>
@@ -55,8 +56,7 @@ TEST_F(ArchiveTest, ADamagedArchiveIsSetAsideAndKeptAndANewOneMade)
         CEventArchive archive(Options());
         ASSERT_TRUE(archive.Opened().m_bOpen) << archive.Opened().m_strReason;
         EXPECT_EQ(archive.Opened().m_strSetAside, ArchiveFile() + ".damaged");
-        ASSERT_TRUE(archive.Append(1, ArchiveNowMs(), kSender, EventText(1)));
-        ASSERT_TRUE(archive.WaitCommitted(1, 10s));
+        ASSERT_TRUE(archive.WaitCommitted(archive.Append(1, ArchiveNowMs(), kSender, EventText(1)), 10s));
     }
     EXPECT_EQ(ReadFile(ArchiveFile() + ".damaged"), kJunk);
     EXPECT_EQ(ReadFile(ArchiveFile() + ".damaged-wal"), "its log") << "the log goes with its archive";
@@ -88,12 +88,16 @@ TEST_F(ArchiveTest, AFailedCommitKeepsItsTextsAndIsTriedAgainUntilThereIsRoom)
         Exec(db, full.c_str());
     };
     CEventArchive archive(options);
-    for (int64_t seq = 1; seq <= 300; ++seq)
-        ASSERT_TRUE(archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq))));
+    uint64_t first = 0;
+    for (int64_t seq = 1; seq <= 300; ++seq) {
+        const uint64_t ticket = archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq)));
+        ASSERT_NE(ticket, 0u);
+        first = first ? first : ticket;
+    }
     ASSERT_TRUE(Eventually([&] { return archive.Stats().m_bFailing; }));
     EXPECT_EQ(reports.Last().m_kind, CArchiveReport::kFailing);
     EXPECT_NE(reports.Last().m_strText.find("full"), std::string::npos) << reports.Last().m_strText;
-    EXPECT_FALSE(archive.WaitCommitted(1, 10s)) << "no waiting on a failing archive";
+    EXPECT_FALSE(archive.WaitCommitted(first, 10s)) << "no waiting on a failing archive";
 
     ASSERT_EQ(Exec(filler.get(), "DROP TABLE filler; PRAGMA incremental_vacuum"), SQLITE_OK)
         << sqlite3_errmsg(filler.get());
@@ -118,12 +122,13 @@ TEST_F(ArchiveTest, AnArchiveThatCannotBeMadeIsTriedAgainAndWhatDidNotFitIsTold)
     EXPECT_FALSE(archive.Opened().m_bOpen);
     EXPECT_NE(archive.Opened().m_strReason.find(blocker), std::string::npos) << archive.Opened().m_strReason;
 
-    int queued = 0;
+    std::vector<uint64_t> tickets;
     for (int64_t seq = 1; seq <= 2600; ++seq)
-        queued += archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq)));
-    EXPECT_EQ(queued, 2500);
+        tickets.push_back(archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq))));
+    EXPECT_EQ(std::count(tickets.begin(), tickets.end(), 0u), 100) << "the last 100 find no room";
+    EXPECT_EQ(tickets[2499], 2500u);
     EXPECT_EQ(archive.Stats().m_nDropped, 100u);
-    EXPECT_FALSE(archive.WaitCommitted(1, 10s));
+    EXPECT_FALSE(archive.WaitCommitted(tickets[0], 10s));
 
     std::filesystem::remove(blocker);
     ASSERT_TRUE(Eventually([&] { return archive.Stats().m_nCommittedTexts == 2500; }));

@@ -20,7 +20,7 @@ TEST_F(ArchiveTest, TheArchiveAndItsFolderArePrivateWhateverTheUmask)
     options.m_strFolder = m_folder / "Tellvane";
     CEventArchive archive(options);
     ::umask(umask);
-    ASSERT_TRUE(archive.Append(1, ArchiveNowMs(), kSender, EventText(1)));
+    ASSERT_NE(archive.Append(1, ArchiveNowMs(), kSender, EventText(1)), 0u);
     ASSERT_TRUE(archive.Flush(std::chrono::seconds(10)));
     EXPECT_EQ(ModeOf(options.m_strFolder), 0700u);
     EXPECT_EQ(ModeOf(archive.Path()), 0600u);

@@ -30,7 +30,7 @@ TEST_F(ArchiveTest, RowsHoldTheBytesTheFieldsAndTheVerdictInNumberOrder)
         CEventArchive archive(options);
         ASSERT_TRUE(archive.Opened().m_bOpen) << archive.Opened().m_strReason;
         for (size_t i = 0; i < texts.size(); ++i)
-            ASSERT_TRUE(archive.Append(static_cast<int64_t>(i + 1), 1000 + static_cast<int64_t>(i), kSender, texts[i]));
+            ASSERT_NE(archive.Append(static_cast<int64_t>(i + 1), 1000 + static_cast<int64_t>(i), kSender, texts[i]), 0u);
         archive.MarkRefused(6, kTextDuplicate);
         archive.RecordSave({5, {35510, 0xFEDCBA9876543210ULL}});
         // Stopping commits what waits.
@@ -38,6 +38,12 @@ TEST_F(ArchiveTest, RowsHoldTheBytesTheFieldsAndTheVerdictInNumberOrder)
     EXPECT_EQ(synchronous, 1) << "NORMAL unless asked for more";
 
     CSqliteDb db = Look();
+    EXPECT_EQ(QueryInt(db.get(), "PRAGMA auto_vacuum"), 2) << "incremental: set before the first table";
+    CStatement mode;
+    ASSERT_TRUE(mode.Prepare(db.get(), "PRAGMA journal_mode"));
+    ASSERT_EQ(mode.Step(), SQLITE_ROW);
+    EXPECT_EQ(mode.Blob(0), "wal");
+
     CStatement rows;
     ASSERT_TRUE(rows.Prepare(db.get(), "SELECT seq, arrival_ms, sender_pid, sender_uid, raw, status FROM event ORDER BY seq"));
     const int expectedStatus[] = {kTextStored, kTextStored, kTextRefused, kTextRefused, kTextRefused, kTextDuplicate};
@@ -88,7 +94,7 @@ TEST_F(ArchiveTest, RowsHoldTheBytesTheFieldsAndTheVerdictInNumberOrder)
 TEST_F(ArchiveTest, ALoneTextIsCommittedWithoutWaitingForABatch)
 {
     CEventArchive archive(Options());
-    ASSERT_TRUE(archive.Append(1, ArchiveNowMs(), kSender, EventText(1)));
+    ASSERT_NE(archive.Append(1, ArchiveNowMs(), kSender, EventText(1)), 0u);
     EXPECT_TRUE(Eventually([&] { return archive.Stats().m_nCommittedTexts == 1; }));
 }
 
@@ -119,10 +125,12 @@ TEST_F(ArchiveTest, ADurableWaitReturnsOnceTheTextIsOnDisk)
     CEventArchive archive(options);
     EXPECT_EQ(synchronous, 2) << "FULL";
     CSqliteDb db = Look();
-    for (int64_t seq = 1; seq <= 3; ++seq) {
-        ASSERT_TRUE(archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq))));
-        ASSERT_TRUE(archive.WaitCommitted(seq, 10s));
-        EXPECT_EQ(QueryInt(db.get(), "SELECT max(seq) FROM event"), seq) << "committed when the wait returns";
+    // Numbers need not come in order: the wait is for the text itself.
+    for (const int64_t seq : {3, 1, 2}) {
+        const uint64_t ticket = archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq)));
+        ASSERT_TRUE(archive.WaitCommitted(ticket, 10s));
+        const std::string row = "SELECT count(*) FROM event WHERE seq = " + std::to_string(seq);
+        EXPECT_EQ(QueryInt(db.get(), row.c_str()), 1) << "committed when the wait returns";
     }
 }
 
