@@ -325,15 +325,13 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
 // Called with m_mutex held after a failed transaction; the batch stays.
 void CEventArchive::CWriter::Failed(int rc, std::vector<CArchiveReport>& reports)
 {
-    const std::string reason = ErrorText(m_db.get());
+    const std::string reason = ArchivePath(m_options.m_strFolder) + ": " + ErrorText(m_db.get());
     if (!m_bFailing || m_strReason != reason)
         reports.push_back({CArchiveReport::kFailing, reason, 0});
     m_bFailing = m_stats.m_bFailing = true;
     m_strReason = reason;
-    if (IsDamage(rc)) {
-        m_tReopen = Clock::now();
-        return;
-    }
+    if (IsDamage(rc))
+        return;  // DiscardDamaged follows
     m_tRetry = Clock::now() + m_RetryWait;
     m_RetryWait = std::min(m_RetryWait * 2, m_options.m_RetryWaitMax);
 }
