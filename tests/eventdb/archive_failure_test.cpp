@@ -102,6 +102,8 @@ TEST_F(ArchiveTest, AFailedCommitKeepsItsTextsAndIsTriedAgainUntilThereIsRoom)
     ASSERT_EQ(Exec(filler.get(), "DROP TABLE filler; PRAGMA incremental_vacuum"), SQLITE_OK)
         << sqlite3_errmsg(filler.get());
     ASSERT_TRUE(archive.Flush(10s));
+    // Reports come after the commit, from the writer's thread.
+    EXPECT_TRUE(Eventually([&] { return reports.Kinds().size() >= 2; }));
     EXPECT_EQ(reports.Kinds(), (std::vector{CArchiveReport::kFailing, CArchiveReport::kWorking}));
     std::vector<int64_t> expected(300);
     std::iota(expected.begin(), expected.end(), 1);
