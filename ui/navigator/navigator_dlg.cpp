@@ -310,6 +310,8 @@ void CNavigatorDlg::Navigate(int slot)
 {
     req_item = slot;
     RefreshView();
+    if (slot >= 0 && cur_item == slot)
+        m_pAlerts->OnStepped(slot);
 }
 
 void CNavigatorDlg::OnNext() { Navigate(cur_item + 1); }
