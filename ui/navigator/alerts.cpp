@@ -99,6 +99,7 @@ void CAlerts::OnAlertsDialog()
     dlg.m_bLevelSound = gLevelSound;
     dlg.m_bAlarmRepeat = gAlarmRepeat;
     dlg.m_nRepeatSecs = gRepeatSecs;
+    dlg.m_bBeep = gBeep;
     if (dlg.DoModal() != QDialog::Accepted)
         return;
     if (dlg.m_bNotify == gNotify && dlg.m_bLevelSound == gLevelSound && dlg.m_bAlarmRepeat == gAlarmRepeat
