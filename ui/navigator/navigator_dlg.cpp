@@ -502,7 +502,8 @@ void CNavigatorDlg::reject() { OnExit(); }
 
 void CNavigatorDlg::OnExit()
 {
-    if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
+    // No is the default: a stray Enter or Escape must not stop the receiving.
+    if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
     m_Lifecycle.Exit(ExitPath::kConfirmed);
