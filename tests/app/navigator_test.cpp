@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include "event_file.h"
@@ -330,6 +331,9 @@ TEST_F(NavigatorTest, LongTextShowsItsBeginningAfterEveryRefill)
     Click("btnPrevious");
     ASSERT_EQ(Field("edtMessage").toStdString(), longText);
     EXPECT_EQ(Edit("edtMessage")->cursorPosition(), 0);
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(Edit("edtMessage")->toolTip()).toPlainText().toStdString(), longText)
+        << "a cut text can be read whole";
+    EXPECT_EQ(Edit("edtLocking")->toolTip(), "") << "one that fits needs no tooltip";
     QTest::keyClicks(Edit("edtMessage"), "x");
     EXPECT_EQ(Edit("edtMessage")->cursorPosition(), 0) << "undone typing shows the beginning too";
 }

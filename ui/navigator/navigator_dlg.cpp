@@ -14,6 +14,7 @@
 
 #include "about_dlg.h"
 #include "alerts.h"
+#include "cut_text_tip.h"
 #include "dialog_units.h"
 #include "event_file.h"
 #include "event_level.h"
@@ -236,9 +237,11 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     ui.edtLockingSystem->setText(QString::fromStdString(m_strLockingSystem));
     ui.edtTotal->setText(QString::number(m_nTotal));
     // A text longer than its field shows its beginning, where a message
-    // says what happened, not its end.
-    for (QLineEdit* edit : m_textEdits)
+    // says what happened, not its end; the whole of it is the tooltip.
+    for (QLineEdit* edit : m_textEdits) {
         edit->setCursorPosition(0);
+        TipWholeTextWhenCut(edit);
+    }
     ShowLevel();
 }
 
