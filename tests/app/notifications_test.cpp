@@ -92,6 +92,14 @@ protected:
                                              QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(m_service.registerService("org.freedesktop.Notifications"));
     }
+    // The user clicks the notification: its default action, "Show".
+    void ChooseShow(uint id)
+    {
+        QDBusMessage invoked = QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                          "org.freedesktop.Notifications", "ActionInvoked");
+        invoked << id << QString("default");
+        m_service.send(invoked);
+    }
 
     CPrivateBus m_bus;
     QDBusConnection m_service{QString()};
@@ -154,10 +162,7 @@ TEST_F(NotificationTest, ShowActionSelectsThatEventInTheNavigator)
     m_dlg->hide();
     ASSERT_EQ(Field("edtMessage"), "Door opened");
 
-    QDBusMessage invoked = QDBusMessage::createSignal("/org/freedesktop/Notifications",
-                                                      "org.freedesktop.Notifications", "ActionInvoked");
-    invoked << m_notifications.m_notes[0].id << QString("default");
-    m_service.send(invoked);
+    ChooseShow(m_notifications.m_notes[0].id);
     ASSERT_SOON_EQ(Field("edtMessage"), "Manipulation detected");
     EXPECT_EQ(Field("edtCurrent"), "1");
     EXPECT_TRUE(m_dlg->isVisible());
@@ -181,10 +186,7 @@ TEST_F(NotificationTest, AlarmHeadsItsHandOverAndItsNoteGoesOnceAllItToldOfIsRea
     EXPECT_EQ(Field("edtMessage"), "Door closed") << "the navigator shows the newest arrival";
     EXPECT_EQ(Tray()->ToolTip(), "Tellvane: 3 unread, 1 alarm: Glass break sensor, Door 40 Vault");
 
-    QDBusMessage invoked = QDBusMessage::createSignal("/org/freedesktop/Notifications",
-                                                      "org.freedesktop.Notifications", "ActionInvoked");
-    invoked << note.id << QString("default");
-    m_service.send(invoked);
+    ChooseShow(note.id);
     ASSERT_SOON_EQ(Field("edtMessage"), "Glass break sensor");
     EXPECT_EQ(Field("edtCurrent"), "2");
     m_dlg->findChild<QCheckBox*>("chkRead")->click();
