@@ -85,6 +85,7 @@ std::vector<std::string> SplitSearchText(std::string_view text)
                 continue;
             const size_t close = text.find('"', i + 1);
             std::string phrase(text.substr(i + 1, close - i - 1));
+            std::replace(phrase.begin(), phrase.end(), '\0', ' ');
             if (!phrase.empty())
                 terms.push_back(std::move(phrase));
             quotes -= 2;
@@ -92,7 +93,9 @@ std::vector<std::string> SplitSearchText(std::string_view text)
         } else if (IsSpace(c)) {
             endWord();
         } else {
-            word += c;
+            // SQLite reads a bound text only up to a zero byte; a space
+            // separates the same words.
+            word += c == '\0' ? ' ' : c;
         }
     }
     endWord();

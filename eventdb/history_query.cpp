@@ -94,6 +94,19 @@ CHistoryQuery::CHistoryQuery(sqlite3* db, const CHistoryFilter& filter) : m_pDb(
 {
 }
 
+void CHistoryQuery::Interrupt()
+{
+    m_bInterrupted = true;
+    sqlite3_interrupt(m_pDb);
+}
+
+CHistoryStatus CHistoryQuery::Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow)
+{
+    if (m_bInterrupted)
+        return {EHistoryResult::Interrupted, {}};
+    return RunSql(m_pDb, sql, onRow);
+}
+
 CHistoryKey CHistoryQuery::KeyOf(const CHistoryRow& row) const
 {
     return {m_Filter.m_eSortKey == EHistorySortKey::Arrival ? row.m_nArrivalMs : row.m_nEventTime, row.m_nSeq};
@@ -102,7 +115,7 @@ CHistoryKey CHistoryQuery::KeyOf(const CHistoryRow& row) const
 CHistoryStatus CHistoryQuery::ReadSeqs(const CSqlText& sql, std::optional<CSeqSet>& set)
 {
     std::vector<int64_t> seqs;
-    CHistoryStatus status = RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    CHistoryStatus status = Run(sql, [&](sqlite3_stmt* s) {
         seqs.push_back(sqlite3_column_int64(s, 0));
         return true;
     });
@@ -118,12 +131,14 @@ CHistoryStatus CHistoryQuery::ReadNames(const char* column, const std::string& t
     if (text.empty())
         return {};
     names.m_bActive = true;
-    if (text.size() > kLongestContains)
+    // Texts are archived up to their first zero byte, and SQLite would read
+    // the pattern only up to it.
+    if (text.size() > kLongestContains || text.find('\0') != std::string::npos)
         return {};
     CSqlText sql;
     sql << "SELECT x, x LIKE ";
     sql.Bind(LikeContainsPattern(text)) << " ESCAPE '\\' FROM (" << DistinctValues(column) << ")";
-    return RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    return Run(sql, [&](sqlite3_stmt* s) {
         ++names.m_nTotal;
         if (sqlite3_column_int(s, 1))
             AssignText(names.m_Matched.emplace_back(), s, 0);
@@ -237,7 +252,7 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
         sql << " AND NOT history_in(seq, ";
         sql.Bind(&*m_Refused) << ")";
     }
-    auto names = [&](const char* column, const CNames& names, bool leads) {
+    auto oneOf = [&](const char* column, const CNames& names, bool leads) {
         if (!names.m_bActive)
             return;
         if (names.m_Matched.empty()) {
@@ -251,8 +266,8 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
         }
         sql << ")";
     };
-    names("locking", m_Lockings, driver == EDriver::Locking);
-    names("transponder_name", m_Transponders, driver == EDriver::Transponder);
+    oneOf("locking", m_Lockings, driver == EDriver::Locking);
+    oneOf("transponder_name", m_Transponders, driver == EDriver::Transponder);
     if (search && m_Found) {
         if (m_Found->Size() == 0) {
             sql << " AND 0";
@@ -288,7 +303,7 @@ CHistoryStatus CHistoryQuery::Count(int64_t& count)
     sql << "SELECT count(*) FROM event";
     if (CHistoryStatus status = AppendWhere(sql, m_Filter.m_nFrom, m_Filter.m_nTo); !status.IsOk())
         return status;
-    return RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    return Run(sql, [&](sqlite3_stmt* s) {
         count = sqlite3_column_int64(s, 0);
         return true;
     });
@@ -312,7 +327,7 @@ CHistoryStatus CHistoryQuery::Page(const std::optional<CHistoryKey>& after, size
     AppendAfter(sql, after);
     sql << OrderBy(m_Filter) << " LIMIT ";
     sql.Bind(static_cast<int64_t>(std::min<size_t>(limit, LLONG_MAX)));
-    return RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    return Run(sql, [&](sqlite3_stmt* s) {
         ReadRow(s, rows.emplace_back());
         return true;
     });
@@ -337,7 +352,7 @@ CHistoryStatus CHistoryQuery::PageFromWindow(const std::optional<CHistoryKey>& a
         AppendAfter(scan, after);
         scan << OrderBy(m_Filter) << " LIMIT ";
         scan.Bind(window);
-        CHistoryStatus status = RunSql(m_pDb, scan, [&](sqlite3_stmt* s) {
+        CHistoryStatus status = Run(scan, [&](sqlite3_stmt* s) {
             candidates.push_back(sqlite3_column_int64(s, 0));
             return true;
         });
@@ -384,7 +399,7 @@ CHistoryStatus CHistoryQuery::ReadRowsBySeq(const std::vector<int64_t>& seqs, st
     }
     sql << ")";
     std::sort(places.begin(), places.end());
-    return RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    return Run(sql, [&](sqlite3_stmt* s) {
         const std::pair<int64_t, size_t> seq{sqlite3_column_int64(s, 0), 0};
         ReadRow(s, rows[std::lower_bound(places.begin(), places.end(), seq)->second]);
         return true;
@@ -401,7 +416,7 @@ CHistoryStatus CHistoryQuery::PageEnds(size_t pageSize, std::vector<CHistoryKey>
         return status;
     sql << OrderBy(m_Filter);
     const int64_t every = static_cast<int64_t>(std::max<size_t>(pageSize, 1));
-    return RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    return Run(sql, [&](sqlite3_stmt* s) {
         if (++count % every == 0)
             ends.push_back({sqlite3_column_int64(s, 0), sqlite3_column_int64(s, 1)});
         return true;
@@ -418,7 +433,7 @@ CHistoryStatus CHistoryQuery::Stream(const std::function<bool(const CHistoryRow&
     sql << OrderBy(m_Filter);
     CHistoryRow row;
     int64_t done = 0;
-    CHistoryStatus status = RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    CHistoryStatus status = Run(sql, [&](sqlite3_stmt* s) {
         ReadRow(s, row);
         if (!onRow(row))
             return false;
@@ -436,4 +451,17 @@ size_t CHistoryQuery::HeldBytes() const
         for (const std::string& name : names->m_Matched)
             bytes += sizeof name + name.capacity();
     return bytes;
+}
+
+CHistoryStatus ReadReceivedText(sqlite3* db, int64_t seq, std::string& text)
+{
+    text.clear();
+    CSqlText sql;
+    sql << "SELECT raw FROM event WHERE seq = ";
+    sql.Bind(seq);
+    return RunSql(db, sql, [&](sqlite3_stmt* s) {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, 0));
+        text.assign(bytes ? bytes : "", static_cast<size_t>(sqlite3_column_bytes(s, 0)));
+        return true;
+    });
 }

@@ -4,15 +4,18 @@
 //
 // Threads: a CHistoryQuery lives on the thread that owns its connection (the
 // window's worker, with a connection from OpenHistoryReader) and is used
-// there alone. To stop it from elsewhere, call sqlite3_interrupt on the
-// connection: the running call returns Interrupted. sqlite3_interrupt only
-// reaches statements that are running when it is called, so a window that
-// supersedes a query should also drop the superseded job before it starts.
+// there alone, but for Interrupt, which any thread may call while the query
+// exists. sqlite3_interrupt on the connection stops the running statement
+// too, but is lost when it falls between two statements of one call.
+//
+// Each call reads the archive as it is then; events that arrive later
+// belong to the next query.
 //
 // Every value reaches SQLite as a bound parameter; the SQL text holds only
 // the program's own words.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -55,9 +58,20 @@ struct CHistoryKey {
     bool operator==(const CHistoryKey&) const = default;
 };
 
+// The text of archived event seq as it was received, from which the details
+// dialog parses every field of the record; empty when the archive holds no
+// such event.
+CHistoryStatus ReadReceivedText(sqlite3* db, int64_t seq, std::string& text);
+
 class CHistoryQuery {
 public:
     CHistoryQuery(sqlite3* db, const CHistoryFilter& filter);
+    CHistoryQuery(const CHistoryQuery&) = delete;
+    CHistoryQuery& operator=(const CHistoryQuery&) = delete;
+
+    // Stops the running call and every later one: they return Interrupted.
+    // For a newer query that supersedes this one.
+    void Interrupt();
 
     // The filter as read: From and To in order.
     const CHistoryFilter& Filter() const { return m_Filter; }
@@ -108,6 +122,7 @@ private:
     // full-text index; beyond, tested on the index entries of another.
     static constexpr size_t kFoundDriveLimit = 10000;
 
+    CHistoryStatus Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
     CHistoryStatus Prepare();
     CHistoryStatus ReadSeqs(const CSqlText& sql, std::optional<CSeqSet>& set);
     CHistoryStatus ReadNames(const char* column, const std::string& text, CNames& names);
@@ -123,6 +138,7 @@ private:
     CHistoryStatus CountBucketsByRow(std::vector<CTimelineBucket>& buckets, const std::vector<int64_t>& edges);
 
     sqlite3* m_pDb;
+    std::atomic<bool> m_bInterrupted = false;
     CHistoryFilter m_Filter;
     bool m_bPrepared = false;
     std::string m_strMatch;

@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-#include "archive_schema.h"
 #include "seq_set.h"
 
 void CHistoryConnectionClose::operator()(sqlite3* db) const

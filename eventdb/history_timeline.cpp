@@ -56,7 +56,7 @@ CHistoryStatus CHistoryQuery::CountBucketsFromIndex(std::vector<CTimelineBucket>
     if (anyLevel) {
         CSqlText sql;
         sql << kDistinctLevels;
-        if (CHistoryStatus status = RunSql(m_pDb, sql,
+        if (CHistoryStatus status = Run(sql,
                                            [&](sqlite3_stmt* s) {
                                                levels.push_back(sqlite3_column_int64(s, 0));
                                                return true;
@@ -72,6 +72,8 @@ CHistoryStatus CHistoryQuery::CountBucketsFromIndex(std::vector<CTimelineBucket>
     CSqlStatement count(m_pDb, "SELECT count(*) FROM event WHERE level = ? AND event_time >= ? AND event_time < ?");
     for (const int64_t level : levels) {
         for (size_t i = 0; i < buckets.size(); ++i) {
+            if (m_bInterrupted)
+                return {EHistoryResult::Interrupted, {}};
             CHistoryStatus status = count.Run({level, edges[i], edges[i + 1]}, [&](sqlite3_stmt* s) {
                 buckets[i].m_nCount[LevelSlot(level)] += sqlite3_column_int64(s, 0);
                 return true;
@@ -85,7 +87,7 @@ CHistoryStatus CHistoryQuery::CountBucketsFromIndex(std::vector<CTimelineBucket>
         sql << text;
         sql.Bind(from) << " AND ";
         sql.Bind(to);
-        return RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+        return Run(sql, [&](sqlite3_stmt* s) {
             const int64_t level = sqlite3_column_int64(s, 1);
             const size_t bucket = BucketOf(edges, sqlite3_column_int64(s, 0));
             if (bucket < buckets.size() && admits(level))
@@ -118,7 +120,7 @@ CHistoryStatus CHistoryQuery::CountBucketsByRow(std::vector<CTimelineBucket>& bu
         return status;
     if (byLevel && (m_Filter.m_nLevels & kHistoryAllLevels) == kHistoryAllLevels)
         sql << " AND level IN (" << kDistinctLevels << ")";
-    return RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    return Run(sql, [&](sqlite3_stmt* s) {
         const size_t bucket = BucketOf(edges, sqlite3_column_int64(s, 0));
         if (bucket < buckets.size())
             ++buckets[bucket].m_nCount[LevelSlot(sqlite3_column_int64(s, 1))];
@@ -135,7 +137,7 @@ CHistoryStatus CHistoryQuery::EventTimeSpan(std::optional<std::pair<int64_t, int
            " (SELECT min(event_time) FROM event WHERE event_time > 0)),"
            " coalesce((SELECT max(event_time) FROM event WHERE event_time > 0),"
            " (SELECT max(event_time) FROM event WHERE event_time < 0))";
-    return RunSql(m_pDb, sql, [&](sqlite3_stmt* s) {
+    return Run(sql, [&](sqlite3_stmt* s) {
         if (sqlite3_column_type(s, 0) != SQLITE_NULL)
             span.emplace(sqlite3_column_int64(s, 0), sqlite3_column_int64(s, 1));
         return true;

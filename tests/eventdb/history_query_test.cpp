@@ -246,6 +246,13 @@ TEST_F(HistoryQueryTest, EachFilterAloneAndCombinedAgreesWithTheEvents)
     cases[12].filter.m_nLevels = kHistoryWarnings;
     for (const auto& c : cases)
         ExpectAgrees(c.filter, c.what);
+
+    // The details dialog reads the text itself.
+    std::string text;
+    ASSERT_TRUE(ReadReceivedText(Db(), 5, text).IsOk());
+    EXPECT_THAT(text, ::testing::HasSubstr("," + (*s_Events)[4].description + ","));
+    ASSERT_TRUE(ReadReceivedText(Db(), 0, text).IsOk());
+    EXPECT_EQ(text, "");
 }
 
 TEST_F(HistoryQueryTest, SearchWordsPhrasesAndHostileTextAgreeWithTheEvents)
@@ -259,11 +266,16 @@ TEST_F(HistoryQueryTest, SearchWordsPhrasesAndHostileTextAgreeWithTheEvents)
         // LIKE and SQL characters, and SQL itself.
         "%", "_", "100%", "Code_42", "C:\\locks\\log", "\\", "(night)", "Mode: manual",
         "Robert'); DROP TABLE event;--", "\"SELECT * FROM event\"", "'", "NEAR hall"};
-    for (const char* search : searches) {
+    for (const std::string search : searches) {
         CHistoryFilter filter;
         filter.m_strSearch = search;
-        ExpectAgrees(filter, std::string("search ") + search);
+        ExpectAgrees(filter, "search " + search);
     }
+    CHistoryFilter zero;
+    zero.m_strSearch = std::string("door\0opened", 11);
+    ExpectAgrees(zero, "search with a zero byte");
+    zero.m_strLockingContains = std::string("Door\0", 5);
+    ExpectAgrees(zero, "contains with a zero byte");
     const char* const parts[] = {"%", "_", "50%", "Store_room", "\\", "Back\\door", "'", "\"A\"", "Door 1", "*",
                                  "'); DROP", "o'brien \"ben\""};
     for (const char* part : parts) {
@@ -383,6 +395,14 @@ TEST_F(HistoryQueryTest, AnInterruptedQuerySaysSoAndTheConnectionGoesOn)
     int64_t count = 0;
     EXPECT_TRUE(query.Count(count).IsOk());
     EXPECT_EQ(count, static_cast<int64_t>(Expected({}).size()));
+
+    // Superseded between two calls: no statement runs, yet the next call stops.
+    query.Interrupt();
+    std::vector<CHistoryRow> page;
+    EXPECT_EQ(query.Page(std::nullopt, 10, page).m_eResult, EHistoryResult::Interrupted);
+    CHistoryQuery next(Db(), CHistoryFilter{});
+    EXPECT_TRUE(next.Page(std::nullopt, 10, page).IsOk());
+    EXPECT_EQ(page.size(), 10u);
 }
 
 TEST(HistoryReaderTest, TellsAMissingArchiveFromAnUnreadableOne)
