@@ -126,7 +126,8 @@ CHistoryStatus CHistoryQuery::ReadSeqs(const CSqlText& sql, std::optional<CSeqSe
     return status;
 }
 
-CHistoryStatus CHistoryQuery::ReadNames(const char* column, const std::string& text, CNames& names)
+CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, const std::string& text,
+                                        CNames& names)
 {
     if (text.empty())
         return {};
@@ -135,6 +136,16 @@ CHistoryStatus CHistoryQuery::ReadNames(const char* column, const std::string& t
     // the pattern only up to it.
     if (text.size() > kLongestContains || text.find('\0') != std::string::npos)
         return {};
+    CSqlText hasIndex;
+    hasIndex << "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ";
+    hasIndex.Bind(std::string(index));
+    names.m_bIndexed = false;
+    if (CHistoryStatus status = Run(hasIndex, [&](sqlite3_stmt*) { return names.m_bIndexed = true; }); !status.IsOk())
+        return status;
+    if (!names.m_bIndexed) {
+        names.m_strPattern = LikeContainsPattern(text);
+        return {};
+    }
     CSqlText sql;
     sql << "SELECT x, x LIKE ";
     sql.Bind(LikeContainsPattern(text)) << " ESCAPE '\\' FROM (" << DistinctValues(column) << ")";
@@ -159,9 +170,11 @@ CHistoryStatus CHistoryQuery::Prepare()
     }
     m_Lockings = {};
     m_Transponders = {};
-    if (CHistoryStatus status = ReadNames("locking", m_Filter.m_strLockingContains, m_Lockings); !status.IsOk())
+    if (CHistoryStatus status = ReadNames("locking", "event_by_locking", m_Filter.m_strLockingContains, m_Lockings);
+        !status.IsOk())
         return status;
-    if (CHistoryStatus status = ReadNames("transponder_name", m_Filter.m_strTransponderContains, m_Transponders);
+    if (CHistoryStatus status = ReadNames("transponder_name", "event_by_transponder",
+                                          m_Filter.m_strTransponderContains, m_Transponders);
         !status.IsOk())
         return status;
     m_strMatch = FtsMatchExpression(m_pDb, m_Filter.m_strSearch);
@@ -191,7 +204,7 @@ CHistoryQuery::EDriver CHistoryQuery::ChooseDriver() const
         share = levels & kHistoryMessages ? 0.9 : 0.1;
     }
     for (auto [names, name] : {std::pair{&m_Lockings, EDriver::Locking}, {&m_Transponders, EDriver::Transponder}}) {
-        if (!names->m_bActive)
+        if (!names->m_bActive || !names->m_bIndexed)
             continue;
         const double nameShare =
             names->m_nTotal ? static_cast<double>(names->m_Matched.size()) / static_cast<double>(names->m_nTotal) : 0;
@@ -255,6 +268,11 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
     auto oneOf = [&](const char* column, const CNames& names, bool leads) {
         if (!names.m_bActive)
             return;
+        if (!names.m_strPattern.empty()) {
+            sql << " AND " << column << " LIKE ";
+            sql.Bind(names.m_strPattern) << " ESCAPE '\\'";
+            return;
+        }
         if (names.m_Matched.empty()) {
             sql << " AND 0";
             return;

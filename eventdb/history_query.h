@@ -111,11 +111,14 @@ public:
 
 private:
     // The distinct names that contain a "contains" text, and how many
-    // distinct names there are.
+    // distinct names there are; or, in an archive without the name's index,
+    // the LIKE pattern that each row is tested with.
     struct CNames {
         bool m_bActive = false;
+        bool m_bIndexed = true;
         std::vector<std::string> m_Matched;
         size_t m_nTotal = 0;
+        std::string m_strPattern;
     };
     enum class EDriver { Order, Level, Locking, Transponder };
     // Up to this many, a search's matches are fetched through the
@@ -125,7 +128,7 @@ private:
     CHistoryStatus Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
     CHistoryStatus Prepare();
     CHistoryStatus ReadSeqs(const CSqlText& sql, std::optional<CSeqSet>& set);
-    CHistoryStatus ReadNames(const char* column, const std::string& text, CNames& names);
+    CHistoryStatus ReadNames(const char* column, const char* index, const std::string& text, CNames& names);
     CHistoryStatus FindAll();
     EDriver ChooseDriver() const;
     CHistoryStatus AppendWhere(CSqlText& sql, std::optional<int64_t> from, std::optional<int64_t> to,

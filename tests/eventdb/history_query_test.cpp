@@ -188,11 +188,11 @@ protected:
     }
 
     // The count and the first page agree with the events themselves.
-    static void ExpectAgrees(const CHistoryFilter& filter, const std::string& what)
+    static void ExpectAgrees(const CHistoryFilter& filter, const std::string& what, sqlite3* db = Db())
     {
         SCOPED_TRACE(what);
         const std::vector<int64_t> expected = Expected(filter);
-        CHistoryQuery query(Db(), filter);
+        CHistoryQuery query(db, filter);
         int64_t count = -1;
         ASSERT_TRUE(query.Count(count).IsOk());
         EXPECT_EQ(count, static_cast<int64_t>(expected.size()));
@@ -286,6 +286,27 @@ TEST_F(HistoryQueryTest, SearchWordsPhrasesAndHostileTextAgreeWithTheEvents)
         filter.m_strTransponderContains = part;
         ExpectAgrees(filter, std::string("transponder contains ") + part);
     }
+}
+
+// An archive made before the name and refused indexes were added.
+TEST_F(HistoryQueryTest, AnArchiveWithoutTheNewerIndexesGivesTheSameAnswers)
+{
+    const std::string older = *s_Path + "-older";
+    std::filesystem::copy_file(*s_Path, older, std::filesystem::copy_options::overwrite_existing);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(older.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "DROP INDEX event_by_transponder; DROP INDEX event_refused;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    {
+        const CHistoryReader reader = OpenHistoryReader(older);
+        ASSERT_EQ(reader.m_eResult, EHistoryOpen::Ok);
+        CHistoryFilter filter;
+        filter.m_strTransponderContains = "key 10";
+        filter.m_strLockingContains = "door";
+        ExpectAgrees(filter, "older archive", reader.m_Db.get());
+    }
+    std::filesystem::remove(older);
 }
 
 TEST_F(HistoryQueryTest, PagesReturnEveryMatchOnceInOrderWhetherScrolledOrJumpedTo)
