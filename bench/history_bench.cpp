@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "csv_writer.h"
@@ -34,7 +35,7 @@ struct CBenchArchive {
         const char* kept = std::getenv("TELLVANE_HISTORY_ARCHIVE");
         path = kept ? kept
                     : (std::filesystem::temp_directory_path() / ("tellvane-history-bench-" +
-                                                                 std::to_string(std::rand()) + ".sqlite"))
+                                                                 std::to_string(std::random_device()()) + ".sqlite"))
                           .string();
         temporary = !kept;
         const std::vector<CGeneratedEvent> events = GenerateEvents(kEvents);

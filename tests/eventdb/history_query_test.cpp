@@ -9,6 +9,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "generated_archive.h"
 #include "history_pages.h"
@@ -144,7 +145,10 @@ protected:
         s_Words = new std::vector<CEventWords>();
         for (const CGeneratedEvent& e : *s_Events)
             s_Words->push_back(EventWords(e));
-        s_Path = new std::string((std::filesystem::temp_directory_path() / "tellvane-history-test.sqlite").string());
+        // CTest runs each test in a process of its own, several at once.
+        s_Path = new std::string((std::filesystem::temp_directory_path() /
+                                  ("tellvane-history-test-" + std::to_string(std::random_device()()) + ".sqlite"))
+                                     .string());
         ASSERT_EQ(WriteGeneratedArchive(*s_Path, *s_Events), "");
         s_Reader = new CHistoryReader(OpenHistoryReader(*s_Path));
         ASSERT_EQ(s_Reader->m_eResult, EHistoryOpen::Ok) << s_Reader->m_strError;
@@ -429,12 +433,13 @@ TEST_F(HistoryQueryTest, AnInterruptedQuerySaysSoAndTheConnectionGoesOn)
 TEST(HistoryReaderTest, TellsAMissingArchiveFromAnUnreadableOne)
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path();
-    const std::string missing = (folder / "tellvane-history-none.sqlite").string();
+    const std::string unique = std::to_string(std::random_device()());
+    const std::string missing = (folder / ("tellvane-history-none-" + unique + ".sqlite")).string();
     std::filesystem::remove(missing);
     EXPECT_EQ(OpenHistoryReader(missing).m_eResult, EHistoryOpen::Missing);
     EXPECT_FALSE(std::filesystem::exists(missing));
 
-    const std::string garbage = (folder / "tellvane-history-garbage.sqlite").string();
+    const std::string garbage = (folder / ("tellvane-history-garbage-" + unique + ".sqlite")).string();
     std::ofstream(garbage) << "not a database at all, but long enough to look like a header or two";
     const CHistoryReader reader = OpenHistoryReader(garbage);
     EXPECT_EQ(reader.m_eResult, EHistoryOpen::Unreadable);
