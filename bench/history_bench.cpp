@@ -58,7 +58,7 @@ struct CBenchArchive {
     {
         reader.m_Db.reset();
         if (temporary)
-            std::filesystem::remove(path);
+            RemoveGeneratedArchive(path);
     }
     sqlite3* Db() const { return reader.m_Db.get(); }
 };

@@ -160,11 +160,15 @@ std::vector<CGeneratedEvent> GenerateEvents(size_t count, int64_t firstTime, int
     return events;
 }
 
+void RemoveGeneratedArchive(const std::string& path)
+{
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::remove((path + suffix).c_str());
+}
+
 std::string WriteGeneratedArchive(const std::string& path, const std::vector<CGeneratedEvent>& events)
 {
-    std::remove(path.c_str());
-    std::remove((path + "-wal").c_str());
-    std::remove((path + "-shm").c_str());
+    RemoveGeneratedArchive(path);
     sqlite3* raw = nullptr;
     const int opened = sqlite3_open(path.c_str(), &raw);
     std::unique_ptr<sqlite3, CDatabaseClose> db(raw);

@@ -38,3 +38,7 @@ std::vector<CGeneratedEvent> GenerateEvents(size_t count, int64_t firstTime = kG
 // Creates the archive at path (replacing a file there) and writes events
 // into it, the full-text index included. Empty on success, else the reason.
 std::string WriteGeneratedArchive(const std::string& path, const std::vector<CGeneratedEvent>& events);
+
+// Removes the archive at path with its WAL files, which a read-only
+// connection leaves behind.
+void RemoveGeneratedArchive(const std::string& path);

@@ -156,7 +156,7 @@ protected:
     static void TearDownTestSuite()
     {
         delete s_Reader;
-        std::filesystem::remove(*s_Path);
+        RemoveGeneratedArchive(*s_Path);
         delete s_Path;
         delete s_Events;
         delete s_Words;
@@ -310,7 +310,7 @@ TEST_F(HistoryQueryTest, AnArchiveWithoutTheNewerIndexesGivesTheSameAnswers)
         filter.m_strLockingContains = "door";
         ExpectAgrees(filter, "older archive", reader.m_Db.get());
     }
-    std::filesystem::remove(older);
+    RemoveGeneratedArchive(older);
 }
 
 TEST_F(HistoryQueryTest, PagesReturnEveryMatchOnceInOrderWhetherScrolledOrJumpedTo)
