@@ -92,6 +92,15 @@ protected:
         ASSERT_TRUE(m_service.registerService("org.freedesktop.Notifications"));
     }
 
+    // What the notification service sends when the user clicks the notification.
+    void ClickShow(const CNote& note)
+    {
+        QDBusMessage invoked = QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                          "org.freedesktop.Notifications", "ActionInvoked");
+        invoked << note.id << QString("default");
+        m_service.send(invoked);
+    }
+
     CPrivateBus m_bus;
     QDBusConnection m_service{QString()};
     CNotificationService m_notifications;
@@ -153,13 +162,29 @@ TEST_F(NotificationTest, ShowActionSelectsThatEventInTheNavigator)
     m_dlg->hide();
     ASSERT_EQ(Field("edtMessage"), "Door opened");
 
-    QDBusMessage invoked = QDBusMessage::createSignal("/org/freedesktop/Notifications",
-                                                      "org.freedesktop.Notifications", "ActionInvoked");
-    invoked << m_notifications.m_notes[0].id << QString("default");
-    m_service.send(invoked);
+    ClickShow(m_notifications.m_notes[0]);
     QTRY_COMPARE(Field("edtMessage"), "Manipulation detected");
     EXPECT_EQ(Field("edtCurrent"), "1");
     EXPECT_TRUE(m_dlg->isVisible());
+}
+
+// A save writes version 8 to the file and leaves the stored event as it came,
+// so the notification of a version-7 event still finds it.
+TEST_F(NotificationTest, ShowFindsAVersion7EventAfterASave)
+{
+    OfferService();
+    Start();
+    ASSERT_TRUE(AddMessage("7" + EventText(1299506701, "Door forced").substr(1)));
+    Tick();
+    Store(2, kLevelMessage, "Door opened");
+    Tick();
+    QTRY_COMPARE(m_notifications.m_notes.size(), 2u);
+    m_dlg->OnFileSave();
+    ASSERT_TRUE(m_boxes.isEmpty()) << m_boxes.join('\n').toStdString();
+
+    ClickShow(m_notifications.m_notes[0]);
+    QTRY_COMPARE(Field("edtMessage"), "Door forced");
+    EXPECT_EQ(Field("edtCurrent"), "1");
 }
 
 int g_QtMessages = 0;

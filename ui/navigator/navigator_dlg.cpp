@@ -16,6 +16,7 @@
 #include "dialog_units.h"
 #include "event_file.h"
 #include "event_store.h"
+#include "file_outcome_text.h"
 #include "intake_queue.h"
 #include "options_dlg.h"
 #include "qt_text.h"
@@ -389,9 +390,9 @@ void CNavigatorDlg::OnAllRead()
 
 void CNavigatorDlg::OnFileSave()
 {
-    const FileOutcome outcome = m_Lifecycle.Save();
-    if (!outcome.message.empty())
-        ShowMessage(this, outcome.message);
+    const std::string text = FileOutcomeText(m_Lifecycle.Save());
+    if (!text.empty())
+        ShowMessage(this, text);
 }
 
 void CNavigatorDlg::OnOptions()
