@@ -61,9 +61,10 @@ void ExpectRefused(CProgramRun& run)
 TEST(DataFolderProgramTest, OneLockWhicheverPathLeadsToTheFolder)
 {
     CProgramHome home;
+    const QString folder = QString::fromStdString(home.DataFolder());
+    QDir().mkpath(folder);
     CProgramRun first(home);
     ASSERT_TRUE(first.WaitListening());
-    const QString folder = QString::fromStdString(home.DataFolder());
 
     QTemporaryDir runtime;
     QDir().mkpath(home.Path() + "/linked");
@@ -143,7 +144,9 @@ TEST(DataFolderProgramTest, FifoAsTheDataFileIsSetAsideUnread)
     struct stat st = {};
     EXPECT_EQ(::stat((home.DataFile() + ".damaged").toLocal8Bit().constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    EXPECT_EQ(ReadAll(home.DataFile()).size(), 35510) << "a fresh file was saved in its place";
+    ASSERT_EQ(::stat(home.DataFile().toLocal8Bit().constData(), &st), 0);
+    ASSERT_TRUE(S_ISREG(st.st_mode)) << "the FIFO is still in the file's place";
+    EXPECT_EQ(st.st_size, 35510) << "a fresh file was saved in its place";
 }
 
 // No ~/.local yet and a umask of 000: nothing the start makes may be open to
