@@ -6,7 +6,7 @@ comma      := ,
 
 configure = cmake -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(2) $(CMAKE_ARGS) $(3)
 
-.PHONY: deps build run test test-asan test-tsan test-windows test-windows-core check-windows-gui fuzz bench-program clean
+.PHONY: deps build run package test test-asan test-tsan test-windows test-windows-core check-windows-gui fuzz bench-program clean
 
 deps:
 	@scripts/install-deps build
@@ -20,6 +20,13 @@ run: deps
 	@$(call configure,$(BUILD),Release)
 	cmake --build $(BUILD) -j $(JOBS) --target tellvane tellvane-send
 	@scripts/run-tellvane $(BUILD)
+
+# The Debian package, from a build of only what it holds: no tests or
+# benchmarks (the compressed manual pages and changelog are part of it).
+package: deps
+	@$(call configure,build-package,Release,-DTELLVANE_TESTS=OFF -DTELLVANE_BENCH=OFF)
+	cmake --build build-package -j $(JOBS) --target tellvane tellvane-send deb_compressed_docs
+	cd build-package && cpack -G DEB >/dev/null && ls $(CURDIR)/build-package/tellvane_*.deb
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -73,4 +80,4 @@ bench-program:
 	scripts/bench-program $(BUILD)
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-win build-win-core build-wincheck
+	rm -rf build build-package build-asan build-tsan build-fuzz build-win build-win-core build-wincheck

@@ -11,7 +11,7 @@
 #include "event_store.h"
 #include "navigator_dlg.h"
 #include "settings.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    g_Beep = [] {};
+    ShellServices().beep = [] {};
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

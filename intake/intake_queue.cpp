@@ -1,15 +1,20 @@
 #include "intake_queue.h"
 
 #include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <vector>
 
 #include "event_store.h"
 
-std::deque<CQueuedText> g_InQueue;
-std::mutex g_InQueueMutex;
 std::function<void(const CSimpleMessage&, const CPeer&)> g_OnEventStored;
 
 namespace {
+
+// The queue, oldest first, and the mutex that guards it; file-local, so
+// every look into it goes through the functions below.
+std::deque<CQueuedText> g_InQueue;
+std::mutex g_InQueueMutex;
 
 using Lock = std::unique_lock<std::mutex>;
 using Clock = std::chrono::steady_clock;
@@ -19,12 +24,12 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kDrainBatch = 64;
 
 // Queued texts plus reservations. Kept outside the mutex so that a
-// connection thread takes the mutex once per message (in QueueText) and
-// only waits on it when the queue is full.
+// connection thread takes no lock for a message and only waits on the
+// mutex when the queue is full.
 std::atomic<std::size_t> s_nOccupied{0};
 std::atomic<bool> s_bClosed{false};  // set by the exit drain
 
-// Texts answered but not yet moved into g_InQueue, newest first. Connection
+// Texts queued but not yet moved into g_InQueue, newest first. Connection
 // threads push here without taking a lock: under a flood on few cores, a
 // thread preempted while it held the queue mutex would stall every other
 // connection. Whoever holds g_InQueueMutex moves them on (CollectArrivals).
@@ -149,7 +154,7 @@ void QueueText(std::string_view text, const CPeer& sender)
         ++s_nOccupied;
     PushArrival({std::string(text), sender});
     if (s_bClosed)
-        NotifyAll();  // the exit drain waits for answered texts
+        NotifyAll();  // the exit drain waits for reserved texts
 }
 
 void WakeQueueWaiters()

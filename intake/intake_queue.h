@@ -1,20 +1,20 @@
-// The intake queue: connection threads append the texts they received and
-// answered; the GUI thread drains them into the event store.
+// The intake queue: connection threads append the texts they received, and
+// answer their senders once a text is queued; the GUI thread drains them
+// into the event store.
 //
 // Only the GUI thread touches the store, so the connection threads hand
 // texts over here and never parse. They do so without a lock: a text first
-// lands on a lock-free list of arrivals, which whoever next takes
-// g_InQueueMutex moves to the tail of g_InQueue in arrival order. The mutex
-// guards g_InQueue and the waiting connection threads, and is never held
-// together with the store's mutex.
+// lands on a lock-free list of arrivals, which whoever next takes the
+// queue's mutex moves to the tail of the queue in arrival order. The mutex
+// guards the queue and the waiting connection threads, and is never held
+// together with the store's mutex. The queue itself is private to
+// intake_queue.cpp; QueuedTextCount and QueuedTexts look into it.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <cstddef>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,11 +35,8 @@ struct CQueuedText {
     CPeer m_Sender;
 };
 
-extern std::deque<CQueuedText> g_InQueue;  // oldest first; see QueuedTexts()
-extern std::mutex g_InQueueMutex;
-
 // Waits until the queue has room for one more text and holds that room for
-// the caller, who then answers the sender and calls QueueText once. Returns
+// the caller, who then calls QueueText once and answers the sender. Returns
 // false, holding nothing, as soon as stop is non-zero or the queue has been
 // closed for exit; the caller must then end the conversation unanswered.
 bool ReserveQueueRoom(const std::atomic<int>& stop);
@@ -47,6 +44,10 @@ bool ReserveQueueRoom(const std::atomic<int>& stop);
 // Appends a copy of text at the tail, using up the calling thread's
 // reservation when it holds one. Without one the text is queued all the
 // same, even beyond the limit: only answering waits for room.
+//
+// A text whose QueueText has returned is ahead of every text queued by a
+// call that starts later. The connection threads answer only after it
+// returns, so a text sent after that answer is stored behind this one.
 void QueueText(std::string_view text, const CPeer& sender = {});
 
 // Called on the draining thread for every text the store accepted, with the
@@ -62,14 +63,22 @@ void WakeQueueWaiters();
 // again on the next turn of its event loop.
 bool DrainQueue(std::chrono::milliseconds budget = kDrainBudget);
 
-// For the exit procedure, before the final save: closes the queue (senders
-// are no longer answered), waits up to inFlightWait for texts that were
-// already answered but not yet queued, and stores everything queued.
+// For the exit procedure, before the final save: closes the queue (no
+// sender gets room, so none is answered any more), waits up to inFlightWait
+// for texts whose room was reserved but that are not queued yet, and stores
+// everything queued.
 // Without it, texts still queued at exit would be lost although their
 // senders were told "OK".
 void DrainQueueCompletely(std::chrono::milliseconds inFlightWait = std::chrono::seconds(2));
 
-// Empties the queue, drops reservations and reopens it (start-up, tests).
+// Empties the queue (arrivals included), reopens it after an exit drain,
+// sets the count of places in use to zero and drops the calling thread's
+// reservation. Only the caller's: a reservation another thread holds stays
+// with that thread but is no longer counted, and the text it queues later
+// uses it up uncounted, so the count falls below the texts queued and the
+// drain's subtraction wraps it round (the queue then looks full for good).
+// Call it only while no connection thread is between ReserveQueueRoom and
+// QueueText: at start-up and in tests.
 void ResetQueue();
 
 // The number of queued texts.

@@ -18,13 +18,19 @@ struct CPeer {
 CPeer PeerOfClient(std::intptr_t connection);
 CPeer PeerOfServer(std::intptr_t connection);
 
-// The process that listens under name, found by connecting once without
-// waiting: a holder that does not answer at once stays unknown (pid -1), so
-// no squatter can stall the caller.
-CPeer FindEndpointHolder(const std::string& name);
+// The process that listens under name. Where the system lists its sockets
+// and their owners (Linux's /proc), it is found there without connecting,
+// so a holder that never accepts is named too; else, or when the list does
+// not tell, by connecting once without waiting. A holder found neither way
+// stays unknown (pid -1); no squatter can stall the caller. Every process
+// may have to be looked through, so ask now and then, not per message;
+// likelyPid, the holder found last time, is looked at first.
+CPeer FindEndpointHolder(const std::string& name, int64_t likelyPid = -1);
 
 // The account a peer runs under, for people to read: the login name, else
-// the number; empty when not known.
+// the number; empty when not known. It may ask the system's user databases
+// (files, but also directory services), so it belongs on a thread with a
+// full stack and time to spare, never on a connection thread.
 std::string PeerUserName(const CPeer& peer);
 
 // The calling process's user id; -1 where there is none (Windows).

@@ -54,7 +54,7 @@ CPeer PeerOfServer(std::intptr_t connection)
     return FromProcessId(GetNamedPipeServerProcessId(AsHandle(connection), &pid), pid);
 }
 
-CPeer FindEndpointHolder(const std::string& name)
+CPeer FindEndpointHolder(const std::string& name, int64_t /*likelyPid*/)
 {
     // Opening a busy pipe fails at once (ERROR_PIPE_BUSY) rather than waiting.
     const HANDLE pipe = CreateFileA(("\\\\.\\pipe\\" + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,

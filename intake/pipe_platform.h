@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // A socket descriptor or a pipe HANDLE; both use -1 for "none".
@@ -25,10 +26,28 @@ void FinishPipeLoop();
 // cannot be made (for example the name is taken).
 PipeHandle CreatePipeInstance(const std::string& name);
 
-// Blocks until a client connects to instance. Returns the connection, or
-// kNoPipe when the wait failed; the instance is then released if it cannot
-// be used again.
-PipeHandle WaitForClient(PipeHandle instance);
+enum class WaitStatus {
+    kConnected,   // connection is the client's
+    kNone,        // nobody came in time, or the wait failed; the instance is
+                  // released if it cannot be used again
+    kOutOfFiles,  // a client waits, but the process may open no more files;
+                  // returns after a pause, so a retry does not spin
+};
+
+// Waits for a client to connect to instance: without limit where the
+// platform has no way to wake the listener otherwise, else for about a
+// second, so the listener can do its timed work while nobody connects.
+WaitStatus WaitForClient(PipeHandle instance, PipeHandle& connection);
+
+// Whether the process could open one more file now; asked while the limit
+// is met, to tell when there is room again.
+bool HasRoomForAnotherFile();
+
+// Runs use with the listener's reserve file let go, for work that must open
+// a file while the process may open no more (a user's name is looked up in
+// files, or over a socket). The reserve is taken again after, or, when
+// another thread got the file first, as soon as there is room.
+void WithReserveFile(const std::function<void()>& use);
 
 enum class ReadStatus {
     kMessage,  // length bytes were read

@@ -1,14 +1,16 @@
 #include "pipe_server.h"
 
 #include <cstring>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "connection_registry.h"
+#include "endpoint_watch.h"
 #include "intake_queue.h"
 #include "pipe_platform.h"
+#include "refusal_tally.h"
 
 std::atomic<int> g_StopPipe{0};
 
@@ -22,48 +24,37 @@ constexpr auto kCreateRetryPause = 200ms;
 // How often a stop repeats its interrupt while a thread has not ended yet.
 constexpr auto kStopPoll = 50ms;
 
-struct CConnection {
-    ThreadHandle m_hThread = 0;
-    PipeHandle m_hPipe = kNoPipe;  // kNoPipe once the thread closed it
-    bool m_bJoining = false;       // someone has taken on the join
-};
-
 // The instance parameter block: made by PipeLoop, freed by InstanceThread.
 struct CInstanceBlock {
     PipeHandle m_hPipe = kNoPipe;
+    CPeer m_Sender;
     ConnectionId m_id = 0;
     std::function<void(ConnectionId)> m_onEnded;
 };
 
 struct CServerState {
-    std::mutex m_serverMutex;  // start and stop
+    std::mutex m_mutex;  // start and stop
     bool m_bRunning = false;
     ThreadHandle m_hListener = 0;
     CPipeServerConfig m_config;  // written only while no server thread runs
-
-    std::mutex m_registryMutex;
-    std::map<ConnectionId, CConnection> m_connections;
-    ConnectionId m_nNextId = 1;
-    // Ended with no receiver for the end notice: joined by the next reap.
-    std::vector<ConnectionId> m_ended;
+    CConnectionRegistry m_registry;
 };
 
 // Never destroyed: when the program leaves the server running at exit,
 // connection threads may still end while the process's objects go away.
-CServerState& s_State = *new CServerState;
-std::mutex& s_ServerMutex = s_State.m_serverMutex;
-bool& s_bRunning = s_State.m_bRunning;
-ThreadHandle& s_hListener = s_State.m_hListener;
-CPipeServerConfig& s_Config = s_State.m_config;
-std::mutex& s_RegistryMutex = s_State.m_registryMutex;
-std::map<ConnectionId, CConnection>& s_Connections = s_State.m_connections;
-ConnectionId& s_nNextId = s_State.m_nNextId;
-std::vector<ConnectionId>& s_Ended = s_State.m_ended;
+CServerState& s_Server = *new CServerState;
+
+bool Answer(PipeHandle hPipe, const char* request)
+{
+    char reply[kReplySize];
+    std::size_t replyLength = 0;
+    BuildReply(request, reply, replyLength);
+    return WriteReply(hPipe, reply, replyLength);
+}
 
 void Serve(PipeHandle hPipe, const CPeer& sender)
 {
     char request[kRequestSize];
-    char reply[kReplySize];
     for (;;) {
         std::size_t length = 0;
         if (g_StopPipe != 0 || ReadRequest(hPipe, request, length) != ReadStatus::kMessage)
@@ -71,101 +62,62 @@ void Serve(PipeHandle hPipe, const CPeer& sender)
         // Answering promises the text will be stored, so room comes first.
         if (!ReserveQueueRoom(g_StopPipe))
             return;
-        std::size_t replyLength = 0;
-        BuildReply(request, reply, replyLength);
-        const bool written = WriteReply(hPipe, reply, replyLength);
-        // The sender may have seen the reply although the write reported a
-        // failure, so the text is kept either way.
+        // Queued before it is answered: a sender that waits for "OK" before
+        // it sends the next text, on this connection or another, finds that
+        // text stored behind this one. A failed answer keeps the text, as
+        // the sender may have seen the reply all the same.
         QueueText(CutEventText(request, length), sender);
-        if (!written)
+        if (!Answer(hPipe, request))
             return;
     }
 }
 
-// The thread's last use of the registry, in one visit: once the entry
-// forgets the pipe, a stop no longer interrupts it, so its number cannot be
-// reused under the stop's hands; without an end receiver the thread is left
-// for a reap to join.
+// The thread's last use of the registry: see CConnectionRegistry::Ended.
 void EndConnection(ConnectionId id, PipeHandle hPipe, bool reapLater)
 {
     EndConversation(hPipe);  // a stop can still interrupt this
-    {
-        Lock lock(s_RegistryMutex);
-        s_Connections[id].m_hPipe = kNoPipe;
-        if (reapLater)
-            s_Ended.push_back(id);
-    }
+    s_Server.m_registry.Ended(id, reapLater);
     ReleasePipe(hPipe);
 }
 
 bool IsAccepted(const CPeer& sender)
 {
-    if (!s_Config.m_acceptSender || s_Config.m_acceptSender(sender))
+    const CPipeServerConfig& config = s_Server.m_config;
+    if (!config.m_acceptSender || config.m_acceptSender(sender))
         return true;
-    if (s_Config.m_onSenderRefused)
-        s_Config.m_onSenderRefused(sender);
+    if (config.m_onSenderRefused)
+        config.m_onSenderRefused(sender);
     return false;
 }
 
 void InstanceThread(void* param)
 {
     const std::unique_ptr<CInstanceBlock> block(static_cast<CInstanceBlock*>(param));
-    const CPeer sender = PeerOfClient(block->m_hPipe);
-    if (IsAccepted(sender))
-        Serve(block->m_hPipe, sender);
+    if (IsAccepted(block->m_Sender))
+        Serve(block->m_hPipe, block->m_Sender);
     EndConnection(block->m_id, block->m_hPipe, !block->m_onEnded);
     if (block->m_onEnded)
         block->m_onEnded(block->m_id);
 }
 
-void StartConnection(PipeHandle hPipe)
+// Starts a thread for a connected sender, unless its user holds too many
+// connections already; a sender not started is closed unanswered (left
+// open, it would wait for an answer forever).
+CConnectionRegistry::Admission StartConnection(PipeHandle hPipe, const CPeer& sender)
 {
     auto block = std::make_unique<CInstanceBlock>();
     block->m_hPipe = hPipe;
-    block->m_onEnded = s_Config.m_onConnectionEnded;
-
-    // The registry lock is held across the start so the new thread cannot
-    // reach its end before its entry exists.
-    Lock lock(s_RegistryMutex);
-    block->m_id = s_nNextId++;
-    const ConnectionId id = block->m_id;
-    ThreadHandle hThread = 0;
-    if (!StartThread(InstanceThread, block.get(), kConnectionStackSize, hThread)) {
-        // Left open, the sender would wait for an answer forever.
+    block->m_Sender = sender;
+    block->m_onEnded = s_Server.m_config.m_onConnectionEnded;
+    const auto admission = s_Server.m_registry.Start(sender, hPipe, [&](ConnectionId id, ThreadHandle& hThread) {
+        block->m_id = id;
+        return StartThread(InstanceThread, block.get(), kConnectionStackSize, hThread);
+    });
+    if (admission == CConnectionRegistry::Admission::kStarted)
+        block.release();  // InstanceThread owns it now
+    else
         ClosePipeConnection(hPipe);
-        return;
-    }
-    block.release();  // InstanceThread owns it now
-    s_Connections[id] = CConnection{hThread, hPipe, false};
-}
-
-// Marks the entries chosen by pick as being joined and returns them.
-template <class Pick>
-std::vector<std::pair<ConnectionId, ThreadHandle>> TakeForJoin(Pick pick)
-{
-    std::vector<std::pair<ConnectionId, ThreadHandle>> taken;
-    Lock lock(s_RegistryMutex);
-    for (auto& [id, conn] : s_Connections) {
-        if (!conn.m_bJoining && pick(conn)) {
-            conn.m_bJoining = true;
-            taken.emplace_back(id, conn.m_hThread);
-        }
-    }
-    return taken;
-}
-
-void Forget(ConnectionId id)
-{
-    Lock lock(s_RegistryMutex);
-    s_Connections.erase(id);
-}
-
-void InterruptIfOpen(ConnectionId id)
-{
-    Lock lock(s_RegistryMutex);
-    const auto it = s_Connections.find(id);
-    if (it != s_Connections.end() && it->second.m_hPipe != kNoPipe)
-        InterruptConnection(it->second.m_hPipe, it->second.m_hThread);
+    return admission;
 }
 
 // For a thread that has ended or is about to, so nothing needs interrupting.
@@ -175,65 +127,54 @@ void JoinEndedThread(ThreadHandle hThread)
     }
 }
 
-// Tells the owner when the name is taken or held by another process. A
-// holder is looked up once; only one that did not answer is asked again.
-class CEndpointWatch {
-public:
-    void Taken()
-    {
-        if (!m_bReported || !m_Last.m_bReceiving)
-            Report({true, {}, {}});
+void TellRefusals(CRefusalTally& refusals)
+{
+    const auto& tell = s_Server.m_config.m_onConnectionsRefused;
+    for (const CUserConnections& refused : refusals.TakeDue(CRefusalTally::Clock::now())) {
+        if (tell)
+            tell(CPeer{-1, refused.m_nUid}, refused.m_nCount);
     }
-
-    void Held(const std::string& name)
-    {
-        if (m_bReported && !m_Last.m_bReceiving && m_Last.m_Holder.m_nPid >= 0)
-            return;
-        CEndpointState held;
-        held.m_Holder = FindEndpointHolder(name);
-        held.m_strHolderUser = PeerUserName(held.m_Holder);
-        if (!m_bReported || m_Last.m_bReceiving || held.m_Holder != m_Last.m_Holder)
-            Report(held);
-    }
-
-private:
-    void Report(const CEndpointState& state)
-    {
-        m_Last = state;
-        m_bReported = true;
-        if (s_Config.m_onEndpointChanged)
-            s_Config.m_onEndpointChanged(state);
-    }
-
-    bool m_bReported = false;
-    CEndpointState m_Last;
-};
+}
 
 void PipeLoop(void*)
 {
     if (!PreparePipeLoop())
         return;
-    const std::string& name = s_Config.m_strName;
-    CEndpointWatch watch;
+    const CPipeServerConfig& config = s_Server.m_config;
+    CEndpointWatch watch(config.m_strName, config.m_onEndpointChanged);
+    CRefusalTally refusals;
     while (g_StopPipe == 0) {
-        const PipeHandle instance = CreatePipeInstance(name);
+        TellRefusals(refusals);
+        const PipeHandle instance = CreatePipeInstance(config.m_strName);
         if (instance == kNoPipe) {
-            watch.Held(name);
+            watch.Held();
             std::this_thread::sleep_for(kCreateRetryPause);
             continue;
         }
         watch.Taken();
-        const PipeHandle hPipe = WaitForClient(instance);
-        if (hPipe == kNoPipe)
+        PipeHandle hPipe = kNoPipe;
+        const WaitStatus waited = WaitForClient(instance, hPipe);
+        if (waited == WaitStatus::kOutOfFiles) {
+            WithReserveFile([&] { watch.OutOfFiles(s_Server.m_registry.Busiest()); });
             continue;
+        }
+        if (waited == WaitStatus::kNone) {
+            // The sender that found no room may have given up waiting.
+            if (watch.IsOutOfFiles() && HasRoomForAnotherFile())
+                watch.RoomAgain();
+            continue;
+        }
+        watch.RoomAgain();
         if (g_StopPipe != 0) {
             ClosePipeConnection(hPipe);
             break;
         }
-        StartConnection(hPipe);
+        const CPeer sender = PeerOfClient(hPipe);
+        if (StartConnection(hPipe, sender) == CConnectionRegistry::Admission::kOverLimit)
+            refusals.Add(sender.m_nUid);
         // Without a receiver for the end notices the listener joins ended
         // threads itself; it is awake for the new client anyway.
-        if (!s_Config.m_onConnectionEnded)
+        if (!config.m_onConnectionEnded)
             ReapEndedConnections();
     }
     FinishPipeLoop();
@@ -243,79 +184,58 @@ void PipeLoop(void*)
 
 bool StartPipeServer(CPipeServerConfig config)
 {
-    Lock lock(s_ServerMutex);
-    if (s_bRunning)
+    Lock lock(s_Server.m_mutex);
+    if (s_Server.m_bRunning)
         return false;
-    s_Config = std::move(config);
+    s_Server.m_config = std::move(config);
     // Cleared here rather than in the listener, so a stop that follows at
     // once cannot be undone by a listener that starts late.
     g_StopPipe = 0;
-    if (!StartThread(PipeLoop, nullptr, 0, s_hListener))
+    if (!StartThread(PipeLoop, nullptr, 0, s_Server.m_hListener))
         return false;
-    s_bRunning = true;
+    s_Server.m_bRunning = true;
     return true;
 }
 
 void StopPipeServer()
 {
-    Lock lock(s_ServerMutex);
-    if (!s_bRunning)
+    Lock lock(s_Server.m_mutex);
+    if (!s_Server.m_bRunning)
         return;
     g_StopPipe = 1;
     WakeQueueWaiters();
     do {
-        InterruptListener(s_Config.m_strName, s_hListener);
-    } while (!JoinThreadFor(s_hListener, kStopPoll));
+        InterruptListener(s_Server.m_config.m_strName, s_Server.m_hListener);
+    } while (!JoinThreadFor(s_Server.m_hListener, kStopPoll));
     // The listener is gone, so the set of connections is final.
-    for (const auto& [id, hThread] : TakeForJoin([](const CConnection&) { return true; })) {
+    CConnectionRegistry& registry = s_Server.m_registry;
+    for (const auto& [id, hThread] : registry.TakeAllForJoin()) {
         do {
-            InterruptIfOpen(id);
+            registry.InterruptIfOpen(id);
         } while (!JoinThreadFor(hThread, kStopPoll));
-        Forget(id);
+        registry.Forget(id);
     }
-    {
-        Lock lock(s_RegistryMutex);
-        s_Ended.clear();
-    }
-    s_bRunning = false;
+    registry.ForgetEnded();
+    s_Server.m_bRunning = false;
 }
 
 void JoinConnectionThread(ConnectionId id)
 {
     ThreadHandle hThread = 0;
-    {
-        Lock lock(s_RegistryMutex);
-        const auto it = s_Connections.find(id);
-        if (it == s_Connections.end() || it->second.m_bJoining)
-            return;
-        it->second.m_bJoining = true;
-        hThread = it->second.m_hThread;
-    }
+    if (!s_Server.m_registry.TakeForJoin(id, hThread))
+        return;
     JoinEndedThread(hThread);
-    Forget(id);
+    s_Server.m_registry.Forget(id);
 }
 
 void ReapEndedConnections()
 {
-    // A thread that has not quite finished its exit stays for the next reap
-    // rather than blocking the listener, so the try is cheap enough to make
-    // under the lock. Entries someone has taken on to join are left alone.
-    Lock lock(s_RegistryMutex);
-    std::erase_if(s_Ended, [](ConnectionId id) {
-        const auto it = s_Connections.find(id);
-        if (it == s_Connections.end() || it->second.m_bJoining)
-            return true;
-        if (!JoinThreadFor(it->second.m_hThread, std::chrono::milliseconds(0)))
-            return false;  // still on its way out
-        s_Connections.erase(it);
-        return true;
-    });
+    s_Server.m_registry.Reap();
 }
 
 std::size_t ConnectionThreadCount()
 {
-    Lock lock(s_RegistryMutex);
-    return s_Connections.size();
+    return s_Server.m_registry.ThreadCount();
 }
 
 void BuildReply(const char* /*request*/, char* reply, std::size_t& replyLength)

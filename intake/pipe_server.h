@@ -1,7 +1,7 @@
 // The event endpoint server: a listener thread, PipeLoop, waits for senders;
 // each connected sender gets its own thread, InstanceThread, which reads one
-// event text per message, answers "OK" and queues the text for the GUI
-// thread. The endpoint is a named pipe on Windows and a SOCK_SEQPACKET
+// event text per message, queues it for the GUI thread and then answers
+// "OK". The endpoint is a named pipe on Windows and a SOCK_SEQPACKET
 // socket in the abstract namespace elsewhere, both under the same name.
 #pragma once
 
@@ -20,9 +20,19 @@
 inline constexpr std::size_t kRequestSize = 2028;
 inline constexpr std::size_t kReplySize = 2;
 
-// Connection threads only read into a 2 KiB buffer, so a small stack makes a
-// thousand idle connections cheap.
+// A connection thread's stack holds its 2 KiB request buffer and the short
+// calls that read, queue and answer, besides the sender filter and the
+// refusal notice (CPipeServerConfig). Anything that needs more, such as
+// formatting a log entry or asking the user databases (whose modules may
+// want a deep stack), is handed to another thread. So a small stack
+// suffices and makes a thousand idle connections cheap.
 inline constexpr std::size_t kConnectionStackSize = 64 * 1024;
+
+// The connections one user may hold at once, unless it is the program's own
+// user or root; the next one is closed unanswered. Enough for any sender
+// that waits for its answers; too few for one account to use up the
+// process's files and shut everyone else out.
+inline constexpr std::size_t kConnectionsPerSender = 64;
 
 // Set to 1 to ask the server to stop; StartPipeServer clears it.
 extern std::atomic<int> g_StopPipe;
@@ -44,13 +54,22 @@ struct CPipeServerConfig {
 
     // The senders whose texts are taken; empty takes everyone. A sender
     // refused gets no reply: its connection is closed unread, and
-    // m_onSenderRefused hears of it on the connection thread.
+    // m_onSenderRefused hears of it. Both run on the connection thread's
+    // small stack: they should decide from the peer's ids alone and hand
+    // anything more (a user name, a log entry) to another thread.
     std::function<bool(const CPeer&)> m_acceptSender;
     std::function<void(const CPeer&)> m_onSenderRefused;
 
-    // Called on the listener thread when it takes the name and when it finds
-    // the name held by someone else (first try included), only on a change.
+    // Called on the listener thread when the endpoint's state changes: the
+    // name taken, held by someone else (first try included, and again when
+    // the holder changes), or no sender let in for want of files, and back.
     std::function<void(const CEndpointState&)> m_onEndpointChanged;
+
+    // Called on the listener thread for connections closed unanswered
+    // because their user held kConnectionsPerSender already: sender carries
+    // the user id (no pid), refused how many since it was last called for
+    // that user. At once for a user's first, then at most once a minute.
+    std::function<void(const CPeer& sender, std::size_t refused)> m_onConnectionsRefused;
 };
 
 // Starts the listener thread. Returns false when a server is already

@@ -1,6 +1,8 @@
 // The endpoint as an AF_UNIX SOCK_SEQPACKET socket in the abstract
 // namespace: message boundaries are kept, any local process may connect, and
 // the name disappears with the process.
+#include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -54,10 +56,20 @@ bool IsMomentary(int error)
     return error == EINTR || error == ECONNABORTED || error == EPROTO;
 }
 
-bool IsOutOfResources(int error)
+bool IsOutOfFiles(int error)
 {
-    return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+    return error == EMFILE || error == ENFILE;
 }
+
+bool IsOutOfMemory(int error)
+{
+    return error == ENOBUFS || error == ENOMEM;
+}
+
+// How long the listener waits for a client before it does its timed work.
+constexpr int kClientWaitMs = 1000;
+// A retry at once would spin while the shortage lasts.
+constexpr auto kShortagePause = 200ms;
 
 struct CThreadStart {
     void (*m_routine)(void*);
@@ -72,16 +84,40 @@ void* ThreadEntry(void* param)
     return nullptr;
 }
 
+// Held by the listener from its start to its end, but while it is let go
+// (WithReserveFile); -1 when it could not be taken again yet.
+int s_reserveFd = -1;
+
+void TakeReserve()
+{
+    if (s_reserveFd < 0)
+        s_reserveFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
 }  // namespace
 
 bool PreparePipeLoop()
 {
+    TakeReserve();
     return true;
 }
 
 void FinishPipeLoop()
 {
     CloseListener();
+    if (s_reserveFd >= 0)
+        close(s_reserveFd);
+    s_reserveFd = -1;
+}
+
+void WithReserveFile(const std::function<void()>& use)
+{
+    TakeReserve();
+    if (s_reserveFd >= 0)
+        close(s_reserveFd);
+    s_reserveFd = -1;
+    use();
+    TakeReserve();
 }
 
 PipeHandle CreatePipeInstance(const std::string& name)
@@ -92,23 +128,38 @@ PipeHandle CreatePipeInstance(const std::string& name)
     return s_listenFd;
 }
 
-PipeHandle WaitForClient(PipeHandle instance)
+WaitStatus WaitForClient(PipeHandle instance, PipeHandle& connection)
 {
+    pollfd listening{static_cast<int>(instance), POLLIN, 0};
+    if (poll(&listening, 1, kClientWaitMs) <= 0)
+        return WaitStatus::kNone;  // a signal or the time passed: the caller looks again
     const int fd = accept4(static_cast<int>(instance), nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        if (IsOutOfResources(error))
-            std::this_thread::sleep_for(200ms);  // a retry at once would spin
+        if (IsOutOfFiles(error) || IsOutOfMemory(error))
+            std::this_thread::sleep_for(kShortagePause);
         else if (!IsMomentary(error))
             CloseListener();  // broken or shut down: made anew on the next pass
-        return kNoPipe;
+        return IsOutOfFiles(error) ? WaitStatus::kOutOfFiles : WaitStatus::kNone;
     }
     // Every received message then carries the sender's credentials, which
     // tells an empty message from the end of the conversation: recvmsg
     // returns 0 for both.
     const int on = 1;
     setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on);
-    return fd;
+    connection = fd;
+    return WaitStatus::kConnected;
+}
+
+bool HasRoomForAnotherFile()
+{
+    TakeReserve();  // room goes to the reserve first
+    // The kind of descriptor a connection needs.
+    const int probe = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return !IsOutOfFiles(errno);
+    close(probe);
+    return true;
 }
 
 ReadStatus ReadRequest(PipeHandle connection, char* request, std::size_t& length)

@@ -79,16 +79,30 @@ PipeHandle CreatePipeInstance(const std::string& name)
     return pipe == INVALID_HANDLE_VALUE ? kNoPipe : reinterpret_cast<PipeHandle>(pipe);
 }
 
-PipeHandle WaitForClient(PipeHandle instance)
+WaitStatus WaitForClient(PipeHandle instance, PipeHandle& connection)
 {
     // ERROR_PIPE_CONNECTED: the client came between creation and the wait.
     // ERROR_NO_DATA: it came and has left again, perhaps after writing an
     // event without waiting for the answer; the connection reads what it left.
     if (ConnectNamedPipe(AsHandle(instance), nullptr) || GetLastError() == ERROR_PIPE_CONNECTED ||
-        GetLastError() == ERROR_NO_DATA)
-        return instance;
+        GetLastError() == ERROR_NO_DATA) {
+        connection = instance;
+        return WaitStatus::kConnected;
+    }
     CloseHandle(AsHandle(instance));
-    return kNoPipe;
+    return WaitStatus::kNone;
+}
+
+bool HasRoomForAnotherFile()
+{
+    // A pipe instance is made before the wait, so a shortage shows as a
+    // failed creation, never as a client that cannot be taken.
+    return true;
+}
+
+void WithReserveFile(const std::function<void()>& use)
+{
+    use();
 }
 
 ReadStatus ReadRequest(PipeHandle connection, char* request, std::size_t& length)

@@ -17,6 +17,7 @@
 #include "event_store.h"
 #include "file_outcome_text.h"
 #include "intake_queue.h"
+#include "open_file_limit.h"
 #include "pipe_server.h"
 #include "settings.h"
 #include "site_settings.h"
@@ -27,15 +28,6 @@ namespace {
 // How often the threads of connections that ended after the last client are
 // joined; the listener joins the others as new clients arrive.
 constexpr int kReapPeriodMs = 1000;
-
-// The listener's news about the endpoint's name, carried to the GUI thread.
-constexpr QEvent::Type kEndpointChangedEvent = static_cast<QEvent::Type>(QEvent::User + 7);
-
-class CEndpointChanged : public QEvent {
-public:
-    explicit CEndpointChanged(CEndpointState state) : QEvent(kEndpointChangedEvent), m_State(std::move(state)) {}
-    CEndpointState m_State;
-};
 
 // How long the end of the program waits for the site's log to take its
 // last lines; a log that is stuck loses them.
@@ -57,6 +49,8 @@ std::function<bool(const CPeer&)> SenderFilter(const std::string& list)
 
 CAgentLifecycle::CAgentLifecycle(CAgentWindow& window, QObject* parent) : QObject(parent), m_Window(window)
 {
+    // The listener's news about the endpoint's name, carried to the GUI thread.
+    connect(this, &CAgentLifecycle::endpointChanged, this, &CAgentLifecycle::OnEndpointChanged, Qt::QueuedConnection);
     m_SiteLog.SetDroppedNotice([](std::size_t dropped) {
         return AgentEntry(AgentEvent::kLinesDropped,
                           std::to_string(dropped) + " entries were lost: the site's log did not take them in time");
@@ -98,6 +92,7 @@ bool CAgentLifecycle::Start()
     if (const std::string text = FileOutcomeText(loaded); !text.empty())
         m_Window.Report(text);
     StartIntake();
+    StartTimers();
     m_Window.StartTimers();
     m_Window.StartAlerts();
     m_bStarted = true;
@@ -135,14 +130,21 @@ void CAgentLifecycle::StartIntake()
     // No end notices: one per connection would wake the GUI thread for
     // every event sent on a connection of its own. A timer reaps instead.
     config.m_acceptSender = SenderFilter(gSenderUids);
-    config.m_onSenderRefused = [this](const CPeer& sender) { Journal(SenderRefusedEntry(sender)); };
-    config.m_onEndpointChanged = [this](const CEndpointState& state) {
-        QCoreApplication::postEvent(this, new CEndpointChanged(state));
+    // Neither builds its entry where it is called (the first is called on a
+    // connection thread's small stack): the entries, and the user look-ups
+    // in them, are made on the site log's thread.
+    config.m_onSenderRefused = [this](const CPeer& sender) {
+        m_SiteLog.Post([sender] { return SenderRefusedEntry(sender); });
     };
+    config.m_onConnectionsRefused = [this](const CPeer& sender, std::size_t refused) {
+        m_SiteLog.Post([sender, refused] { return ConnectionsRefusedEntry(sender, refused); });
+    };
+    config.m_onEndpointChanged = [this](const CEndpointState& state) { emit endpointChanged(state); };
     m_strEndpoint = config.m_strName;
     // Runs in the drain: the log's thread builds the entry from a copy.
     g_OnEventStored = [this](const CSimpleMessage& rec, const CPeer& sender) { m_SiteLog.PostEvent(rec, sender); };
     m_bHookSet = true;
+    RaiseOpenFileLimit();
     m_bIntakeStarted = StartPipeServer(std::move(config));
     if (m_bIntakeStarted)
         m_nReapTimer = startTimer(kReapPeriodMs);
@@ -158,21 +160,44 @@ void CAgentLifecycle::StopIntake()
     m_bIntakeStarted = false;
 }
 
-void CAgentLifecycle::timerEvent(QTimerEvent* e)
+void CAgentLifecycle::StartTimers()
 {
-    if (e->timerId() == m_nReapTimer)
-        ReapEndedConnections();
-    else
-        QObject::timerEvent(e);
+    const CTimerPeriods periods = m_Window.TimerPeriods();
+    m_nSaveTimer = startTimer(periods.save);
+    m_nDrainTimer = startTimer(periods.drain);
 }
 
-bool CAgentLifecycle::event(QEvent* e)
+void CAgentLifecycle::StopTimers()
 {
-    if (e->type() == kEndpointChangedEvent) {
-        OnEndpointChanged(static_cast<CEndpointChanged*>(e)->m_State);
-        return true;
+    for (int* timer : {&m_nSaveTimer, &m_nDrainTimer}) {
+        if (*timer)
+            killTimer(*timer);
+        *timer = 0;
     }
-    return QObject::event(e);
+}
+
+void CAgentLifecycle::timerEvent(QTimerEvent* e)
+{
+    if (e->timerId() == m_nReapTimer) {
+        ReapEndedConnections();
+    } else if (e->timerId() == m_nSaveTimer) {
+        SaveAndReport();
+    } else if (e->timerId() == m_nDrainTimer) {
+        // During a flood a tick finds the rest of the last drain still on its way.
+        if (!m_bDrainScheduled)
+            DrainSlice();
+    } else {
+        QObject::timerEvent(e);
+    }
+}
+
+void CAgentLifecycle::DrainSlice()
+{
+    // A drain stops after a short budget so the window stays responsive
+    // under a flood; what is left is taken on the next turn of the loop.
+    m_bDrainScheduled = DrainQueue();
+    if (m_bDrainScheduled)
+        QTimer::singleShot(0, this, &CAgentLifecycle::DrainSlice);
 }
 
 // A name held by another process means the lock software's events go there:
@@ -214,6 +239,12 @@ FileOutcome CAgentLifecycle::Save()
     return outcome;
 }
 
+void CAgentLifecycle::SaveAndReport()
+{
+    if (const std::string text = FileOutcomeText(Save()); !text.empty())
+        m_Window.Report(text);
+}
+
 void CAgentLifecycle::ExitUnattended()
 {
     if (!m_bStarted) {
@@ -228,6 +259,7 @@ void CAgentLifecycle::Exit(ExitPath path)
     if (m_bEnded)
         return;
     m_bEnded = true;
+    StopTimers();
     m_Window.StopTimers();
     // Everything a sender was answered "OK" for goes into the final save.
     g_StopPipe = 1;

@@ -14,6 +14,7 @@
 #include "journal_entries.h"
 #include "simple_message.h"
 #include "site_log.h"
+#include "timer_periods.h"
 
 // What start-up and exit need of the main window.
 class CAgentWindow {
@@ -28,8 +29,10 @@ public:
     virtual void Report(std::string_view text) = 0;
     // The record the window shows; loading the data file sets it.
     virtual CSimpleMessage& ShownRecord() = 0;
+    // The window's own timers; the agent runs the drain and the save.
     virtual void StartTimers() = 0;
     virtual void StopTimers() = 0;
+    virtual CTimerPeriods TimerPeriods() const { return {}; }
     // The desktop alerts (tray icon, notifications), once the store is loaded.
     virtual void StartAlerts() {}
     // Frees what the window owns (Monitor, banner images) and ends its loop.
@@ -73,13 +76,21 @@ public:
     // Saves the store now (timer, File/Save); a failure also goes to the
     // site's log.
     FileOutcome Save();
+    // The same, and a failure is reported to the user through the window.
+    void SaveAndReport();
+
+signals:
+    // From the listener thread; received on the GUI thread.
+    void endpointChanged(const CEndpointState& state);
 
 protected:
-    bool event(QEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
 
 private:
     bool AcquireLocks();
+    void StartTimers();
+    void StopTimers();
+    void DrainSlice();
     void StartIntake();
     void StopIntake();
     void OnEndpointChanged(const CEndpointState& state);
@@ -97,6 +108,9 @@ private:
     std::unique_ptr<CInstanceLock> m_DataLock;
     bool m_bIntakeStarted = false;
     int m_nReapTimer = 0;
+    int m_nSaveTimer = 0;
+    int m_nDrainTimer = 0;
+    bool m_bDrainScheduled = false;  // a drain slice waits on the event loop
     bool m_bStarted = false;        // start-up has loaded the store and started intake
     bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
     bool m_bEnded = false;

@@ -102,3 +102,58 @@ void CEventKeyIndex::Clear()
     std::vector<CEntry>().swap(m_entries);
     m_nUsed = 0;
 }
+
+const CEventKeyIndex& CStoredKeyIndex::Keys(const Slots& slots, int top)
+{
+    if (!IsCurrent(top)) {
+        m_Keys.Clear();
+        m_Keys.Reserve(static_cast<std::size_t>(top + 1));
+        for (int slot = 0; slot <= top; ++slot)
+            m_Keys.Add(slots[slot]);
+        m_nIndexedTop = top;
+        m_bValid = true;
+    }
+    return m_Keys;
+}
+
+void CStoredKeyIndex::Clear()
+{
+    m_Keys.Clear();
+    m_nIndexedTop = -1;
+    m_bValid = true;
+}
+
+void CStoredKeyIndex::Release()
+{
+    m_Keys.Clear();
+    m_bValid = false;
+}
+
+void CStoredKeyIndex::DropOldest(const Slots& slots, int count, int top)
+{
+    if (!IsCurrent(top)) {
+        m_bValid = false;
+        return;
+    }
+    for (int slot = 0; slot < count; ++slot)
+        m_Keys.Remove(slots[slot]);
+    m_nIndexedTop -= count;
+}
+
+void CStoredKeyIndex::AddTop(const Slots& slots, int top)
+{
+    if (m_bValid && m_nIndexedTop == top - 1) {
+        m_Keys.Add(slots[top]);
+        m_nIndexedTop = top;
+    } else {
+        m_bValid = false;
+    }
+}
+
+void CStoredKeyIndex::Replace(const Slots& slots, int slot, const CSimpleMessage& after, int top)
+{
+    if (slot > top || !IsCurrent(top))
+        return;
+    m_Keys.Remove(slots[slot]);
+    m_Keys.Add(after);
+}

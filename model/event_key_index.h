@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "simple_message.h"
+#include "slot_ring.h"
 
 class CEventKeyIndex {
 public:
@@ -43,4 +44,39 @@ private:
 
     std::vector<CEntry> m_entries;  // a power of two long, at most half used
     std::size_t m_nUsed = 0;
+};
+
+// The duplicate index of the store's records in slots 0..top, with the one
+// invariant it keeps: while current, it holds exactly the keys of those
+// slots. Every store operation that changes which records are stored tells
+// it; the loader and test fixtures put records in place directly, so after
+// a load (Invalidate), or when top has moved behind its back, it is rebuilt
+// on its next use rather than in the load, which stays as fast as it was.
+// The store's thread only, like the store.
+
+class CStoredKeyIndex {
+public:
+    using Slots = CSlotRing<CSimpleMessage>;
+
+    // The keys of slots 0..top, rebuilt first when they are not current.
+    const CEventKeyIndex& Keys(const Slots& slots, int top);
+    // The store was emptied.
+    void Clear();
+    // The records were replaced wholesale: rebuilt when next needed.
+    void Invalidate() { m_bValid = false; }
+    // Gives the memory back; rebuilt when next needed.
+    void Release();
+    // Before slots 0..count-1 of 0..top leave and the slots above move down.
+    void DropOldest(const Slots& slots, int count, int top);
+    // After a record was stored in the new top slot.
+    void AddTop(const Slots& slots, int top);
+    // Before the record in slot (of 0..top) is replaced by after.
+    void Replace(const Slots& slots, int slot, const CSimpleMessage& after, int top);
+
+private:
+    bool IsCurrent(int top) const { return m_bValid && m_nIndexedTop == top; }
+
+    CEventKeyIndex m_Keys;
+    int m_nIndexedTop = -1;
+    bool m_bValid = true;
 };

@@ -1,7 +1,9 @@
 #include "event_store.h"
 
 #include <algorithm>
+#include <cassert>
 #include <numeric>
+#include <thread>
 
 #include "event_key_index.h"
 
@@ -19,86 +21,30 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 namespace {
 
-// The duplicate keys of slots 0..s_nIndexedTop, kept in step by every store
-// operation that changes which records are stored. The loader and test
-// fixtures put records in place directly; after a load (ReindexStore), or
-// when max_used_item has moved behind its back, it is rebuilt on its next
-// use rather than in the load, which stays as fast as it was.
-CEventKeyIndex s_Keys;
-int s_nIndexedTop = -1;
-bool s_bIndexValid = true;
+CStoredKeyIndex s_Keys;
 
-bool IndexIsCurrent() { return s_bIndexValid && s_nIndexedTop == max_used_item; }
+// The thread that last reset the store; none before the first reset.
+std::thread::id s_Owner;
 
-const CEventKeyIndex& StoredKeys()
-{
-    if (!IndexIsCurrent()) {
-        s_Keys.Clear();
-        s_Keys.Reserve(static_cast<std::size_t>(max_used_item + 1));
-        for (int slot = 0; slot <= max_used_item; ++slot)
-            s_Keys.Add(g_Array[slot]);
-        s_nIndexedTop = max_used_item;
-        s_bIndexValid = true;
-    }
-    return s_Keys;
-}
-
-void ClearIndex()
-{
-    s_Keys.Clear();
-    s_nIndexedTop = -1;
-    s_bIndexValid = true;
-}
-
-// Before slots 0..count-1 leave the store and the slots above move down.
-void UnindexOldest(int count)
-{
-    if (!IndexIsCurrent()) {
-        s_bIndexValid = false;
-        return;
-    }
-    for (int slot = 0; slot < count; ++slot)
-        s_Keys.Remove(g_Array[slot]);
-    s_nIndexedTop -= count;
-}
-
-// After a record was stored in the new top slot max_used_item.
-void IndexNewTop()
-{
-    if (s_bIndexValid && s_nIndexedTop == max_used_item - 1) {
-        s_Keys.Add(g_Array[max_used_item]);
-        s_nIndexedTop = max_used_item;
-    } else {
-        s_bIndexValid = false;
-    }
-}
+// Debug builds check that the store is used from its owner's thread only.
+void AssertOwner() { assert(s_Owner == std::thread::id() || s_Owner == std::this_thread::get_id()); }
 
 // Stores record in slot, which may be a stored one.
 void ReplaceRecord(int slot, const CSimpleMessage& record)
 {
-    const bool indexed = slot <= max_used_item && IndexIsCurrent();
-    if (indexed)
-        s_Keys.Remove(g_Array[slot]);
+    s_Keys.Replace(g_Array, slot, record, max_used_item);
     g_Array[slot] = record;
-    if (indexed)
-        s_Keys.Add(record);
 }
 
 // Two transponder events are the same when tid, ttime, lid, sid and addr
 // agree; any stored record counts, whatever its type.
-bool IsStoredAlready(const CSimpleMessage& msg) { return StoredKeys().Contains(msg); }
+bool IsStoredAlready(const CSimpleMessage& msg) { return s_Keys.Keys(g_Array, max_used_item).Contains(msg); }
 
 bool IsAcceptable(const CSimpleMessage& msg)
 {
-    if (msg.ttime == 0)
+    if (WhyNotStorable(msg))
         return false;
-    if (msg.IsTransponderEvent()) {
-        if (msg.addr < 0 || msg.addr > 2048)
-            return false;
-        if (IsStoredAlready(msg))
-            return false;
-    }
-    return true;
+    return !msg.IsTransponderEvent() || !IsStoredAlready(msg);
 }
 
 // Drops the 50 oldest records by arrival: slot i then names the record slot
@@ -113,7 +59,7 @@ bool EvictOldest()
     const int n = max_messages;
     if (n < kEvictBatch)
         return false;
-    UnindexOldest(kEvictBatch);
+    s_Keys.DropOldest(g_Array, kEvictBatch, max_used_item);
     g_Array.RotateFront(kEvictBatch, n);
     // The top 50 slots are not cleared (a saved file shows what they held):
     // each gets back what it held before the turn, which now sits 50 slots
@@ -142,6 +88,7 @@ bool EvictOldest()
 
 void ResetStore(int capacity)
 {
+    s_Owner = std::this_thread::get_id();
     Lock lock(g_StoreMutex);
     max_messages = capacity;
     g_Array.assign(capacity, CSimpleMessage());
@@ -151,15 +98,20 @@ void ResetStore(int capacity)
     cur_item = -1;
     req_item = -1;
     new_arrived = 0;
-    ClearIndex();
+    s_Keys.Clear();
 }
 
-void ReindexStore() { s_bIndexValid = false; }
+void ReindexStore()
+{
+    AssertOwner();
+    s_Keys.Invalidate();
+}
 
 void PrepareDuplicateIndex()
 {
+    AssertOwner();
     Lock lock(g_StoreMutex);
-    StoredKeys();
+    s_Keys.Keys(g_Array, max_used_item);
 }
 
 void ReleaseStoreMemory()
@@ -168,12 +120,12 @@ void ReleaseStoreMemory()
     g_Array.swap(records);
     std::vector<int>().swap(g_Pos);
     std::vector<int>().swap(g_PosList);
-    s_Keys.Clear();
-    s_bIndexValid = false;
+    s_Keys.Release();
 }
 
 bool AddMessage(std::string_view text)
 {
+    AssertOwner();
     Lock lock(g_StoreMutex);
     CSimpleMessage msg;
     msg.Parse(text);
@@ -183,7 +135,7 @@ bool AddMessage(std::string_view text)
         return false;
     ++max_used_item;
     g_Array[max_used_item] = std::move(msg);
-    IndexNewTop();
+    s_Keys.AddTop(g_Array, max_used_item);
     g_Pos[max_used_item] = max_used_item;
     cur_item = req_item = max_used_item;
     ++new_arrived;
@@ -224,14 +176,19 @@ void SortPositionsUpTo(int top)
 
 }  // namespace
 
-void SortPositions() { SortPositionsUpTo(max_used_item); }
+void SortPositions()
+{
+    AssertOwner();
+    SortPositionsUpTo(max_used_item);
+}
 
 void SetMaxMessages(int n, const std::function<void()>& showCurrent)
 {
+    AssertOwner();
     if (n < max_messages && max_used_item >= n) {
         Lock lock(g_StoreMutex);
         const int drop = max_used_item - n + 1;
-        UnindexOldest(drop);
+        s_Keys.DropOldest(g_Array, drop, max_used_item);
         for (int i = 0; i < n; ++i)
             g_Array[i] = std::move(g_Array[i + drop]);
         max_used_item = cur_item = n - 1;
@@ -246,19 +203,21 @@ void SetMaxMessages(int n, const std::function<void()>& showCurrent)
     for (int p = 0; p < n; ++p)
         g_Pos[p] = p;
     g_PosList.resize(n, 0);
-    // Records not yet handed over stay unsorted at the top, where the
-    // duplicate search of AddMessage expects them; the hand-over sorts them.
+    // Records not yet handed over stay out of the time order, as AddMessage
+    // leaves them: the hand-over sorts them in when it signals them.
     SortPositionsUpTo(max_used_item - new_arrived);
 }
 
 void MarkAllRead()
 {
+    AssertOwner();
     for (int i = 0; i <= max_used_item; ++i)
         g_Array[i].read = 1;
 }
 
 bool HandOverArrivals(CSimpleMessage& shown, const ArrivalHooks& hooks)
 {
+    AssertOwner();
     if (new_arrived <= 0)
         return false;
     Lock lock(g_StoreMutex);
@@ -275,6 +234,7 @@ bool HandOverArrivals(CSimpleMessage& shown, const ArrivalHooks& hooks)
 
 bool ResolveRequest(CSimpleMessage& shown)
 {
+    AssertOwner();
     if (req_item == cur_item)
         return false;
     if (!IsStoredSlot(req_item)) {
@@ -287,8 +247,28 @@ bool ResolveRequest(CSimpleMessage& shown)
     return true;
 }
 
+int FindStoredSlot(const CSimpleMessage& rec)
+{
+    AssertOwner();
+    for (int slot = max_used_item; slot >= 0; --slot) {
+        if (SameEvent(g_Array[slot], rec))
+            return slot;
+    }
+    return -1;
+}
+
+void SetReadFlagOf(int slot, int read)
+{
+    AssertOwner();
+    if (!IsStoredSlot(slot))
+        return;
+    Lock lock(g_StoreMutex);
+    g_Array[slot].read = read;
+}
+
 bool WriteBackReadFlag(CSimpleMessage& shown, bool checked)
 {
+    AssertOwner();
     const int value = checked ? 1 : 0;
     if (shown.read == value || cur_item < 0 || cur_item >= static_cast<int>(g_Array.size()))
         return false;

@@ -79,6 +79,15 @@ int32_t AtoiSaturating(std::string_view text)
     return value < -int64_t{INT32_MAX} ? INT32_MAX : static_cast<int32_t>(-value);
 }
 
+const char* WhyNotStorable(const CSimpleMessage& msg)
+{
+    if (msg.ttime == 0)
+        return "it has no event time";
+    if (msg.IsTransponderEvent() && (msg.addr < 0 || msg.addr > 2048))
+        return "a transponder event needs an address in 0..2048";
+    return nullptr;
+}
+
 bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b)
 {
     auto fields = [](const CSimpleMessage& m) {

@@ -70,6 +70,12 @@ public:
     bool IsTransponderEvent() const { return type == 3; }
 };
 
+// Why the store refuses this record whatever else it holds, or null when it
+// takes it: every event needs a time, a transponder event an address in
+// 0..2048. (A transponder event it holds already is refused too; only the
+// store can tell that.)
+const char* WhyNotStorable(const CSimpleMessage& msg);
+
 // The same event in two copies: its version, every text and number it came
 // with, and the date and time made from its event time are equal. The read
 // flag is not compared, as the user changes it while the event stays the

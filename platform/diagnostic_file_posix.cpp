@@ -9,7 +9,7 @@
 namespace {
 
 // Held open (and locked) from start-up until the process ends.
-int g_DiagnosticFd = -1;
+int s_DiagnosticFd = -1;
 
 // Emptying follows no link and waits on no FIFO: whatever else stands under
 // the name is left alone.
@@ -28,7 +28,7 @@ int OpenOwnFile(const std::string& path)
 
 void OpenDiagnosticFile()
 {
-    if (g_DiagnosticFd >= 0)
+    if (s_DiagnosticFd >= 0)
         return;
     const std::string folder = RuntimeDirectory();
     if (folder.empty())
@@ -43,5 +43,5 @@ void OpenDiagnosticFile()
         return;
     }
     ::fchmod(fd, 0600);  // one left by an older version may be readable by all
-    g_DiagnosticFd = fd;
+    s_DiagnosticFd = fd;
 }

@@ -6,14 +6,14 @@ namespace {
 
 // Open for the life of the process: the exclusive sharing is what tells a
 // second copy that the file is taken.
-HANDLE g_hLogFile = INVALID_HANDLE_VALUE;
+HANDLE s_hLogFile = INVALID_HANDLE_VALUE;
 
 }  // namespace
 
 void OpenDiagnosticFile()
 {
-    if (g_hLogFile != INVALID_HANDLE_VALUE)
+    if (s_hLogFile != INVALID_HANDLE_VALUE)
         return;
-    g_hLogFile = CreateFileA("c:\\tvaneDebug.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    s_hLogFile = CreateFileA("c:\\tvaneDebug.txt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
 }

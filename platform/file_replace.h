@@ -13,7 +13,8 @@ enum class ReplaceResult { Replaced, OpenFailed, WriteFailed };
 // Whose file is written, and so who may read it.
 enum class FileAccess {
     kPrivate,  // the program's own: the owner alone may read it, whatever the umask (events name people and doors)
-    kShared,   // one the user chose: as the umask allows, like any file the user saves
+    kShared,   // one the user chose: made for the owner alone too, but one it replaces keeps the
+               // permissions it had, which the user may have widened
 };
 
 // Writes bytes to path + ".tmp", flushes it to the disk and renames it over

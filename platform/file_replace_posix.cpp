@@ -49,8 +49,7 @@ bool SyncFolderOf(const std::string& path)
 // rather than be followed or waited on.
 int CreateNew(const std::string& path, FileAccess access)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          access == FileAccess::kPrivate ? kPrivateFile : 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivateFile);
     if (fd >= 0 && access == FileAccess::kPrivate)
         ::fchmod(fd, kPrivateFile);  // a umask such as 0277 would have taken the owner's write
     return fd;
@@ -73,6 +72,14 @@ int CreateTemporary(const std::string& path, FileAccess access, std::string* tem
     });
     errno = error;
     return fd;
+}
+
+// The permissions of the file the new one is to replace, given to the new one.
+void KeepPermissionsOf(const std::string& path, int fd)
+{
+    struct stat st = {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, st.st_mode & 0777);
 }
 
 bool FolderRefusesNewFiles(int error) { return error == EACCES || error == EPERM || error == EROFS; }
@@ -110,6 +117,8 @@ ReplaceResult ReplaceFileContents(const std::string& path, std::string_view byte
     const int fd = CreateTemporary(path, access, &temp);
     if (fd < 0)
         return FolderRefusesNewFiles(errno) ? RewriteInPlace(path, bytes, access) : ReplaceResult::OpenFailed;
+    if (access == FileAccess::kShared)
+        KeepPermissionsOf(path, fd);
     if (!WriteSyncClose(fd, bytes) || ::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());
         return ReplaceResult::WriteFailed;

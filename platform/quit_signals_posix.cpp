@@ -10,14 +10,14 @@
 
 namespace {
 
-int g_QuitPipe[2] = {-1, -1};
+int s_QuitPipe[2] = {-1, -1};
 constexpr int kQuitSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 void OnQuitSignal(int signal)
 {
     const int saved = errno;
     const char byte = static_cast<char>(signal);
-    [[maybe_unused]] const ssize_t written = ::write(g_QuitPipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(s_QuitPipe[1], &byte, 1);
     errno = saved;
 }
 
@@ -35,9 +35,9 @@ void SetHandler(void (*handler)(int))
 
 CQuitSignals::CQuitSignals(std::function<void()> onQuit, QObject* parent) : QObject(parent), m_onQuit(std::move(onQuit))
 {
-    if (g_QuitPipe[0] < 0 && ::pipe2(g_QuitPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (s_QuitPipe[0] < 0 && ::pipe2(s_QuitPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    m_pNotifier = new QSocketNotifier(g_QuitPipe[0], QSocketNotifier::Read, this);
+    m_pNotifier = new QSocketNotifier(s_QuitPipe[0], QSocketNotifier::Read, this);
     connect(m_pNotifier, &QSocketNotifier::activated, this, &CQuitSignals::OnSignalled);
     SetHandler(OnQuitSignal);
 }
@@ -51,7 +51,7 @@ CQuitSignals::~CQuitSignals()
 void CQuitSignals::OnSignalled()
 {
     char bytes[16];
-    while (::read(g_QuitPipe[0], bytes, sizeof bytes) > 0) {
+    while (::read(s_QuitPipe[0], bytes, sizeof bytes) > 0) {
     }
     if (m_onQuit)
         m_onQuit();

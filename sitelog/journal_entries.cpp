@@ -79,6 +79,8 @@ CAgentEventInfo Info(AgentEvent event)
     case AgentEvent::kDamagedFile: return {"damaged-file", 4};
     case AgentEvent::kSecondInstance: return {"second-instance", 5};
     case AgentEvent::kSenderRefused: return {"sender-refused", 4};
+    case AgentEvent::kConnectionsRefused: return {"connections-refused", 4};
+    case AgentEvent::kOutOfFiles: return {"out-of-files", 3};
     case AgentEvent::kLinesDropped: return {"lines-dropped", 4};
     case AgentEvent::kExit: return {"exit", 6};
     }
@@ -122,19 +124,28 @@ std::string EndpointNotice(std::string_view name, const CEndpointState& state)
 {
     if (state.m_bReceiving)
         return "Receiving events on the endpoint " + std::string(name);
+    if (state.m_bOutOfFiles) {
+        std::string text = "Not receiving events: too many open connections";
+        if (!state.m_strHolderUser.empty())
+            text += " (user " + state.m_strHolderUser + " holds " + std::to_string(state.m_nHeldConnections) + ")";
+        return text;
+    }
     const std::string prefix = "Not receiving events: the endpoint " + std::string(name);
     if (state.m_Holder.m_nPid < 0)
-        return prefix + " is held by another process";
+        return prefix + " is held by a process that could not be identified";
     return prefix + " is held by " + ProcessText(state.m_Holder, state.m_strHolderUser);
 }
 
 CJournalEntry EndpointEntry(std::string_view name, const CEndpointState& state, bool wasReceiving)
 {
-    const AgentEvent event = state.m_bReceiving ? AgentEvent::kReceiving
-                             : wasReceiving     ? AgentEvent::kEndpointLost
-                                                : AgentEvent::kEndpointHeld;
+    const AgentEvent event = state.m_bReceiving   ? AgentEvent::kReceiving
+                             : state.m_bOutOfFiles ? AgentEvent::kOutOfFiles
+                             : wasReceiving        ? AgentEvent::kEndpointLost
+                                                   : AgentEvent::kEndpointHeld;
     CJournalEntry entry = AgentEntry(event, EndpointNotice(name, state));
     AddPeer(entry, kHolderFields, state.m_Holder);
+    if (state.m_bOutOfFiles)
+        entry.push_back(Field("TELLVANE_CONNECTIONS", static_cast<int64_t>(state.m_nHeldConnections)));
     entry.push_back(Field("TELLVANE_ENDPOINT", std::string(name)));
     return entry;
 }
@@ -145,5 +156,16 @@ CJournalEntry SenderRefusedEntry(const CPeer& sender)
                                                                      + ProcessText(sender, PeerUserName(sender))
                                                                      + ": not an allowed sender");
     AddPeer(entry, kSenderFields, sender);
+    return entry;
+}
+
+CJournalEntry ConnectionsRefusedEntry(const CPeer& sender, std::size_t refused)
+{
+    CJournalEntry entry = AgentEntry(AgentEvent::kConnectionsRefused,
+                                     "Closed " + std::to_string(refused) +
+                                         (refused == 1 ? " connection" : " connections") + " of user " +
+                                         PeerUserName(sender) + " unanswered: the user held as many as one may at once");
+    AddPeer(entry, kSenderFields, sender);
+    entry.push_back(Field("TELLVANE_CONNECTIONS", static_cast<int64_t>(refused)));
     return entry;
 }

@@ -3,6 +3,7 @@
 // event texts go in as the bytes that arrived.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,6 +31,8 @@ enum class AgentEvent {
     kDamagedFile,     // a data file that could not be read whole set aside
     kSecondInstance,  // a second start refused
     kSenderRefused,   // a sender outside the allowed users
+    kConnectionsRefused,  // connections beyond a user's bound, counted
+    kOutOfFiles,      // the open-file limit met: no sender let in
     kLinesDropped,    // entries the site's log could not take in time
     kExit,
 };
@@ -37,10 +40,15 @@ enum class AgentEvent {
 CJournalEntry AgentEntry(AgentEvent event, std::string_view message);
 
 // "Not receiving events: the endpoint zqevent is held by process 1234
-// (user alice)"; when the holder did not answer, without the process. Once
-// the name is taken: "Receiving events on the endpoint zqevent".
+// (user alice)", or "... is held by a process that could not be
+// identified"; out of files, "Not receiving events: too many open
+// connections (user alice holds 64)". Once the name is taken, or there is
+// room again: "Receiving events on the endpoint zqevent".
 std::string EndpointNotice(std::string_view name, const CEndpointState& state);
 
 CJournalEntry EndpointEntry(std::string_view name, const CEndpointState& state, bool wasReceiving);
 
+// Both look the user's name up: build them on the site log's thread
+// (CSiteLog::Post), never on a connection thread.
 CJournalEntry SenderRefusedEntry(const CPeer& sender);
+CJournalEntry ConnectionsRefusedEntry(const CPeer& sender, std::size_t refused);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextEdit>
 #include <QTreeView>
 
 #include "config_monitor_dlg.h"
@@ -79,7 +80,8 @@ TEST_F(AccessibilityTest, EditFieldsAreNamedByTheirLabelsAndLevelIconsSpeak)
     for (const auto& window : m_windows) {
         std::vector<QAccessibleInterface*> edits;
         CollectEdits(QAccessible::queryAccessibleInterface(window.get()), edits);
-        EXPECT_EQ(edits.size(), window->findChildren<QLineEdit*>().size()) << window->objectName().toStdString();
+        const qsizetype fields = window->findChildren<QLineEdit*>().size() + window->findChildren<QTextEdit*>().size();
+        EXPECT_EQ(edits.size(), fields) << window->objectName().toStdString();
         for (QAccessibleInterface* edit : edits) {
             const auto labels = edit->relations(QAccessible::Label);
             ASSERT_EQ(labels.size(), 1) << edit->object()->objectName().toStdString();

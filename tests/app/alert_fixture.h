@@ -13,7 +13,7 @@
 #include "alert_tray.h"
 #include "event_store.h"
 #include "navigator_dlg.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 #include "widget_fixture.h"
 
 class AlertsTest : public WidgetTest {
@@ -22,7 +22,7 @@ protected:
     {
         WidgetTest::SetUp();
         ResetAlertSettings();
-        g_PlayTones = [this](const CToneSequence& tones) { m_sounds.push_back(tones); };
+        ShellServices().playTones = [this](const CToneSequence& tones) { m_sounds.push_back(tones); };
     }
     void TearDown() override
     {

@@ -97,7 +97,7 @@ TEST_F(AlertsTest, EachLevelSoundsItsOwnAndTheBeepSwitchSilencesAll)
 
 TEST_F(AlertsTest, UnreadAlarmRepeatsUntilReadOrAllRead)
 {
-    g_TimerPeriods.alarmRepeat = 20;
+    ShellServices().timerPeriods.alarmRepeat = 20;
     Start();
     Store(1, kLevelAlarm, "Manipulation detected");
     Tick();

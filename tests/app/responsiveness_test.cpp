@@ -18,7 +18,7 @@
 #include "navigator_dlg.h"
 #include "pipe_server.h"
 #include "settings.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 #include "tellvane_send_client.h"
 #include "widget_fixture.h"
 
@@ -54,8 +54,8 @@ void RunClient(int round, int client, std::atomic<int>& answered)
 TEST_F(ResponsivenessTest, FloodFromSixteenClientsNeverStallsTheWindowFor100ms)
 {
     // Real timers: the drain every 500 ms and the refresh every 5 s.
-    ResetShellSeams();
-    g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+    ResetShellServices();
+    ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons) {
         m_boxes << text;
         return QMessageBox::Ok;
     };

@@ -7,7 +7,7 @@
 #include "event_store.h"
 #include "fresh_profile.h"
 #include "settings.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ void WidgetTest::SetUp()
     qputenv("TELLVANE_ENDPOINT", "tellvane-test-" + QByteArray::number(QCoreApplication::applicationPid()));
     ResetSettings();
     ResetStore();
-    g_MessageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {
+    ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {
         m_boxes << text;
         if (!m_answers.empty()) {
             const auto answer = m_answers.front();
@@ -49,14 +49,14 @@ void WidgetTest::SetUp()
         }
         return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
     };
-    g_Beep = [this] { ++m_beeps; };
+    ShellServices().beep = [this] { ++m_beeps; };
     // The tests tick the timers themselves.
-    g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
+    ShellServices().timerPeriods = {1 << 30, 1 << 30, 1 << 30};
 }
 
 void WidgetTest::TearDown()
 {
-    ResetShellSeams();
+    ResetShellServices();
     m_home.reset();
 }
 

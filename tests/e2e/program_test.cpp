@@ -155,6 +155,20 @@ TEST(ProgramTest, FailedSaveOnASignalEndsWithStatusOneAndARescueCopy)
     EXPECT_EQ(max_used_item, 1);
 }
 
+// Every connection holds an open file: started with a soft limit below the
+// hard one, the program asks for all it may have.
+TEST(ProgramTest, RaisesItsOpenFileLimitToTheHardLimit)
+{
+    CProgramHome home;
+    CProgramRun run(home.Environment(), {"-c", "ulimit -S -n 256 && exec \"$0\"", TELLVANE_PATH}, "/bin/sh");
+    ASSERT_TRUE(run.WaitListening());
+    const QString limits = QString::fromUtf8(ReadAll(QString("/proc/%1/limits").arg(run.m_Process.processId())));
+    const QRegularExpressionMatch files = QRegularExpression("Max open files +(\\S+) +(\\S+)").match(limits);
+    ASSERT_TRUE(files.hasMatch()) << limits.toStdString();
+    EXPECT_EQ(files.captured(1), files.captured(2));
+    EXPECT_EQ(run.Stop(SIGTERM), 0);
+}
+
 TEST(ProgramTest, StartAfterExitIsNotRefused)
 {
     CProgramHome home;

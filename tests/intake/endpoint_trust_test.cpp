@@ -9,25 +9,6 @@ const std::string kEvent = "8,0,1299506709,Anna,Door opened,Site 1,Door 12,1,12,
 
 using PipeServerSender = ServerTest;
 
-// The endpoint states a server reports, collected across its threads.
-class CEndpointLog {
-public:
-    void Add(const CEndpointState& state)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_states.push_back(state);
-    }
-    std::vector<CEndpointState> States()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_states;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<CEndpointState> m_states;
-};
-
 }  // namespace
 
 TEST_F(PipeServerSender, IsRecordedWithTheStoredEvent)

@@ -27,6 +27,19 @@ std::string LastQueuedText()
     return texts.empty() ? std::string() : texts.back();
 }
 
+std::string TaggedEvent(int time, const std::string& tag)
+{
+    return "8,1," + std::to_string(time) + ",n," + tag + ",s,l,1,12,7,3,0,4711,0,k,5,0,0,0,0,0,0";
+}
+
+std::vector<std::string> StoredDescriptions()
+{
+    std::vector<std::string> descriptions;
+    for (int slot = 0; slot <= max_used_item; ++slot)
+        descriptions.push_back(g_Array[slot].desc);
+    return descriptions;
+}
+
 void ServerTest::SetUp()
 {
     ResetQueue();

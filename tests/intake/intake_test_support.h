@@ -25,6 +25,27 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 
 std::string LastQueuedText();
 
+// An event text described by tag; type 1, so the store never drops it as a
+// duplicate.
+std::string TaggedEvent(int time, const std::string& tag);
+// The descriptions of the stored records, in the order they arrived.
+std::vector<std::string> StoredDescriptions();
+
+// Keeps the calling thread, and the threads started after it by it or by
+// them, on one processor while it lives, where the system lets a test do
+// so. A thread that wakes another then mostly hands it the processor at
+// once, which brings out races that need an untimely pause.
+class COneProcessor {
+public:
+    COneProcessor();
+    ~COneProcessor();
+    COneProcessor(const COneProcessor&) = delete;
+    COneProcessor& operator=(const COneProcessor&) = delete;
+
+private:
+    std::vector<unsigned char> m_saved;  // the affinity to restore, as the system keeps it
+};
+
 // Threads of this process, where the system can tell; -1 elsewhere.
 // It and CurrentProcessId come from the platform's support file.
 int ProcessThreadCount();
@@ -47,6 +68,25 @@ public:
 
 private:
     std::intptr_t m_handle = -1;  // socket or pipe HANDLE
+};
+
+// The endpoint states a server reports, collected across its threads.
+class CEndpointLog {
+public:
+    void Add(const CEndpointState& state)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_states.push_back(state);
+    }
+    std::vector<CEndpointState> States()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_states;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<CEndpointState> m_states;
 };
 
 // Runs a server for each test and plays the GUI thread's part: it collects

@@ -1,6 +1,8 @@
+#include <sched.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "intake_test_support.h"
@@ -34,4 +36,30 @@ void CSquatter::Leave()
     if (m_handle != -1)
         close(static_cast<int>(m_handle));
     m_handle = -1;
+}
+
+COneProcessor::COneProcessor()
+{
+    cpu_set_t saved;
+    if (sched_getaffinity(0, sizeof saved, &saved) != 0)
+        return;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &saved)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    if (sched_setaffinity(0, sizeof one, &one) == 0)
+        m_saved.assign(reinterpret_cast<unsigned char*>(&saved), reinterpret_cast<unsigned char*>(&saved + 1));
+}
+
+COneProcessor::~COneProcessor()
+{
+    cpu_set_t saved;
+    if (m_saved.size() != sizeof saved)
+        return;
+    std::memcpy(&saved, m_saved.data(), sizeof saved);
+    sched_setaffinity(0, sizeof saved, &saved);
 }

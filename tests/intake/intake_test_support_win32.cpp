@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstring>
+
 #include "intake_test_support.h"
 
 int ProcessThreadCount()
@@ -42,4 +44,24 @@ void CSquatter::Leave()
     if (m_handle != -1)
         CloseHandle(reinterpret_cast<HANDLE>(m_handle));
     m_handle = -1;
+}
+
+COneProcessor::COneProcessor()
+{
+    // Windows keeps the affinity per process; the threads started later
+    // take it from there.
+    DWORD_PTR process = 0, system = 0;
+    if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system) || process == 0)
+        return;
+    if (SetProcessAffinityMask(GetCurrentProcess(), process & (~process + 1)))
+        m_saved.assign(reinterpret_cast<unsigned char*>(&process), reinterpret_cast<unsigned char*>(&process + 1));
+}
+
+COneProcessor::~COneProcessor()
+{
+    DWORD_PTR process = 0;
+    if (m_saved.size() != sizeof process)
+        return;
+    std::memcpy(&process, m_saved.data(), sizeof process);
+    SetProcessAffinityMask(GetCurrentProcess(), process);
 }

@@ -50,3 +50,31 @@ TEST(TellvaneSendAlone, ExitsTwoWhenNothingListensOrTheCommandLineIsWrong)
     EXPECT_EQ(run.m_nExit, 0);
     EXPECT_NE(run.m_strOut.find("Usage: tellvane-send"), std::string::npos);
 }
+
+// The option form's example in the README and the manual page, and what it
+// prints; a comma would shift every later field, so it is refused unsent.
+TEST_F(TellvaneSend, BuildsTheDocumentedTextFromOptionsAndSendsNothingWithAComma)
+{
+    const std::string documented = "8,0,1772360100,,Door forced open,Site 1,Door 7,0,0,,,2,65535,0,,-1,0,0,0,0,0,0";
+    const std::vector<std::string> fields = {"--time", "2026-03-01T10:15:00Z", "--level",   "alarm",
+                                             "--desc", "Door forced open",     "--locking", "Door 7",
+                                             "--system", "Site 1"};
+    std::vector<std::string> arguments = {"--print"};
+    arguments.insert(arguments.end(), fields.begin(), fields.end());
+    CRun run = RunSender(arguments);
+    EXPECT_EQ(run.m_nExit, 0) << run.m_strErr;
+    EXPECT_EQ(run.m_strOut, documented + "\n");
+
+    run = RunSender({"--socket", m_strName, "--level", "alarm", "--desc", "Door 7, east"});
+    EXPECT_EQ(run.m_nExit, 2);
+    EXPECT_EQ(run.m_strOut, "");
+    EXPECT_NE(run.m_strErr.find("--desc \"Door 7, east\": a comma"), std::string::npos) << run.m_strErr;
+
+    arguments = {"--socket", m_strName};
+    arguments.insert(arguments.end(), fields.begin(), fields.end());
+    run = RunSender(arguments);
+    EXPECT_EQ(run.m_nExit, 0) << run.m_strErr;
+    EXPECT_EQ(run.m_strOut, "OK\n");
+    ASSERT_TRUE(WaitUntil([] { return QueuedTextCount() == 1; }));
+    EXPECT_EQ(QueuedTexts(), std::vector<std::string>{documented});
+}

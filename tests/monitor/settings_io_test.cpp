@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings.h"
+#include "shell_services.h"
 
 TEST(ApplyMonitorSettings, SetsTheWorkingCopiesAndWritesAllNineInOrder)
 {
@@ -19,7 +20,9 @@ TEST(ApplyMonitorSettings, SetsTheWorkingCopiesAndWritesAllNineInOrder)
     CSettingsWriter recorder{
         [&](const std::string& name, int32_t v) { return written.push_back(name + "=" + std::to_string(v)), true; },
         [&](const std::string& name, const std::string& v) { return written.push_back(name + "=" + v), false; }};
-    ApplyMonitorSettings(s, recorder);
+    ShellServices().settingsWriter = recorder;
+    ApplyMonitorSettings(s);
+    ResetShellServices();
 
     EXPECT_EQ(written, (std::vector<std::string>{"gWarn=-1", "gList=3", "gLockStr= Door ", "gTrnsStr=", "gToday=0",
                                                  "gDescStr=", "gDate=2011.02.30", "gTime1=08:00:00", "gTime2="}));

@@ -65,12 +65,34 @@ TEST(JournalEntries, AHeldEndpointNamesItsHolderAndTakingItIsReceiving)
     EXPECT_EQ(Value(first, "TELLVANE_HOLDER_UID"), "1001");
     EXPECT_EQ(Value(EndpointEntry("tellvane-test", held, true), "TELLVANE_AGENT"), "endpoint-lost");
     EXPECT_EQ(EndpointNotice("tellvane-test", CEndpointState{}),
-              "Not receiving events: the endpoint tellvane-test is held by another process");
+              "Not receiving events: the endpoint tellvane-test is held by a process that could not be identified");
 
     const CJournalEntry taken = EndpointEntry("tellvane-test", CEndpointState{true, {}, {}}, false);
     EXPECT_EQ(Value(taken, "TELLVANE_AGENT"), "receiving");
     EXPECT_EQ(Value(taken, "MESSAGE"), "Receiving events on the endpoint tellvane-test");
     EXPECT_EQ(Value(taken, "PRIORITY"), "6");
+}
+
+TEST(JournalEntries, OutOfFilesNamesTheBusiestUserAndRefusalsAreCounted)
+{
+    CEndpointState full;
+    full.m_bOutOfFiles = true;
+    full.m_Holder = {-1, 1001};
+    full.m_strHolderUser = "alice";
+    full.m_nHeldConnections = 64;
+    EXPECT_EQ(EndpointNotice("tellvane-test", full), "Not receiving events: too many open connections (user alice holds 64)");
+    const CJournalEntry entry = EndpointEntry("tellvane-test", full, true);
+    EXPECT_EQ(Value(entry, "TELLVANE_AGENT"), "out-of-files");
+    EXPECT_EQ(Value(entry, "PRIORITY"), "3");
+    EXPECT_EQ(Value(entry, "TELLVANE_HOLDER_UID"), "1001");
+    EXPECT_EQ(Value(entry, "TELLVANE_CONNECTIONS"), "64");
+
+    const CJournalEntry refused = ConnectionsRefusedEntry({-1, 0}, 1036);
+    EXPECT_EQ(Value(refused, "TELLVANE_AGENT"), "connections-refused");
+    EXPECT_EQ(Value(refused, "MESSAGE"), "Closed 1036 connections of user " + PeerUserName({-1, 0}) +
+                                             " unanswered: the user held as many as one may at once");
+    EXPECT_EQ(Value(refused, "TELLVANE_SENDER_UID"), "0");
+    EXPECT_EQ(Value(refused, "TELLVANE_CONNECTIONS"), "1036");
 }
 
 TEST(SiteSettings, AnEmptySenderListAllowsEveryoneAMistypedOneNobody)

@@ -5,8 +5,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextEdit>
 #include <QTreeView>
 
 #include "event_details_dlg.h"
@@ -72,6 +75,20 @@ protected:
     std::unique_ptr<CMonitorDlg> m_monitor;
 };
 
+// A details field's text: a line for numbers, a wrapping field for texts.
+QString FieldText(const QWidget* field)
+{
+    if (const auto* line = qobject_cast<const QLineEdit*>(field))
+        return line->isReadOnly() ? line->text() : "editable";
+    const auto* text = qobject_cast<const QTextEdit*>(field);
+    return text && text->isReadOnly() ? text->toPlainText() : "editable";
+}
+
+QString DescriptionOf(const CEventDetailsDlg* dialog)
+{
+    return FieldText(dialog->findChild<QWidget*>("m_edtDescription"));
+}
+
 }  // namespace
 
 TEST_F(MonitorDailyUse, SearchNarrowsAnyShownColumnOrTransponderIgnoringCaseAndOutlivesRefills)
@@ -104,7 +121,7 @@ TEST_F(MonitorDailyUse, SearchNarrowsAnyShownColumnOrTransponderIgnoringCaseAndO
 TEST_F(MonitorDailyUse, CtrlSExportsWhatTheSearchLeaves)
 {
     const QString path = QString::fromStdString((m_dir / "found.csv").string());
-    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
     Search("store");
     Key(Qt::Key_S, Qt::ControlModifier);
 
@@ -121,8 +138,8 @@ TEST_F(MonitorDailyUse, EnterShowsEveryFieldAndPreviousNextFollowTheList)
     List()->setFocus();
     WhenModal<CEventDetailsDlg>([](CEventDetailsDlg* dialog) {
         QStringList shown;
-        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
-            shown << (edit->isReadOnly() ? edit->text() : "editable");
+        for (const QWidget* field : dialog->findChildren<QWidget*>(QRegularExpression("^m_edt")))
+            shown << FieldText(field);
         EXPECT_EQ(shown, (QStringList{"Anna", "Battery low", "Head office", "Store", QString::fromUtf8("Key Ärger"),
                                       "7", "3", "11", "12", "4711", "5", "21", "22", "23", "24", "-1.5",
                                       "1 (Warning)", "3 (transponder event)", "2011.03.07 02:00:00", "yes"}));
@@ -131,10 +148,10 @@ TEST_F(MonitorDailyUse, EnterShowsEveryFieldAndPreviousNextFollowTheList)
         EXPECT_FALSE(previous->isEnabled());
         QTest::mouseClick(next, Qt::LeftButton);
         QTest::mouseClick(next, Qt::LeftButton);
-        EXPECT_EQ(dialog->findChild<QLineEdit*>("m_edtDescription")->text(), "Door opened");
+        EXPECT_EQ(DescriptionOf(dialog), "Door opened");
         EXPECT_FALSE(next->isEnabled());
         QTest::mouseClick(previous, Qt::LeftButton);
-        EXPECT_EQ(dialog->findChild<QLineEdit*>("m_edtDescription")->text(), "Forced open");
+        EXPECT_EQ(DescriptionOf(dialog), "Forced open");
         dialog->accept();
     });
     Key(Qt::Key_Return);
@@ -147,13 +164,29 @@ TEST_F(MonitorDailyUse, EnterShowsEveryFieldAndPreviousNextFollowTheList)
 
     bool opened = false;
     WhenModal<CEventDetailsDlg>([&opened](CEventDetailsDlg* dialog) {
-        opened = dialog->findChild<QLineEdit*>("m_edtDescription")->text() == "Door opened";
+        opened = DescriptionOf(dialog) == "Door opened";
         dialog->accept();
     });
     const QRect last = List()->visualRect(List()->model()->index(3, 1));
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, last.center());  // a double click's first half
     QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, last.center());
     EXPECT_TRUE(opened);
+}
+
+TEST_F(MonitorDailyUse, DetailsShowALongTextWholeAndNoTransponderAsNone)
+{
+    CSimpleMessage rec;  // no transponder: the record's default id
+    for (int i = 0; i < 8; ++i)
+        rec.desc += "The door was held open past its time while the alarm sounded. ";
+    CEventDetailsDlg dialog(m_monitor.get());
+    dialog.ShowEvent(rec);
+    dialog.show();
+    const auto* description = dialog.findChild<QTextEdit*>("m_edtDescription");
+    ASSERT_NE(description, nullptr);
+    EXPECT_EQ(description->toPlainText().toStdString(), rec.desc);
+    EXPECT_LE(description->document()->size().height(), description->viewport()->height()) << "wrapped, not cut";
+    EXPECT_FALSE(description->verticalScrollBar()->isVisible());
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("m_edtTransponderId")->text(), "none (65535)");
 }
 
 TEST_F(MonitorDailyUse, SizePlaceAndColumnsComeBackAndAPlaceOffEveryScreenIsPulledOn)
@@ -175,4 +208,14 @@ TEST_F(MonitorDailyUse, SizePlaceAndColumnsComeBackAndAPlaceOffEveryScreenIsPull
     Open();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.intersects(QRect(m_monitor->pos(), m_monitor->size()))) << m_monitor->pos().x();
+}
+
+TEST_F(MonitorDailyUse, ClosedAndOpenedAgainItComesBackWhereItWasLeft)
+{
+    m_monitor->move(60, 40);
+    QTest::mouseClick(m_monitor->findChild<QPushButton*>("m_btnCancel"), Qt::LeftButton);
+    const QPoint place = m_monitor->pos();
+    m_monitor->move(place + QPoint(55, 120));  // where a window manager would map it again
+    m_monitor->show();
+    EXPECT_EQ(m_monitor->pos(), place);
 }

@@ -1,7 +1,8 @@
-// The export on a file system that fills up: Linux only, for the private
-// mount it makes.
+// The export's file modes, and the export on a file system that fills up:
+// Linux only, for the modes and the private mount it makes.
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +30,7 @@ TEST_F(MonitorWindow, SaveThatRunsOutOfRoomSaysSoAndLeavesNoPartialFile)
     previous.write("the export of last week\r\n");
     previous.close();
     for (const QString& path : {earlier, fresh}) {
-        MonitorSeams().choosePath = [path](QWidget*) { return path; };
+        ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
         m_monitor->OnSave();
     }
     EXPECT_EQ(m_messages.join('\n').toStdString(),
@@ -40,4 +41,24 @@ TEST_F(MonitorWindow, SaveThatRunsOutOfRoomSaysSoAndLeavesNoPartialFile)
     kept.close();
     EXPECT_EQ(QDir(QString::fromStdString(small.string())).entryList(QDir::Files), QStringList{"earlier.csv"});
     ::umount(small.c_str());
+}
+
+// Events name people and doors: an export is made for its owner alone, as
+// the data file is, whatever the umask; a mode the user widened it to stays.
+TEST_F(MonitorWindow, ExportIsMadeForItsOwnerAloneAndKeepsAWiderModeTheUserGaveIt)
+{
+    const mode_t umaskBefore = ::umask(022);
+    const std::string path = (m_dir / "out.csv").string();
+    ShellServices().choosePath = [&path](QWidget*, const CSaveAsRequest&) { return QString::fromStdString(path); };
+    const auto modeOf = [&path] {
+        struct stat st = {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+    };
+    m_monitor->OnSave();
+    EXPECT_EQ(modeOf(), 0600u);
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    m_monitor->OnSave();
+    EXPECT_EQ(modeOf(), 0644u);
+    EXPECT_TRUE(m_messages.isEmpty());
+    ::umask(umaskBefore);
 }

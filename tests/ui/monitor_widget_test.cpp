@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 #include "config_monitor_dlg.h"
@@ -13,6 +14,7 @@
 #include "monitor_dlg.h"
 #include "monitor_model.h"
 #include "monitor_window_fixture.h"
+#include "row_text.h"
 
 TEST_F(MonitorWindow, OpensHiddenWithTodaysEventsNewestFirst)
 {
@@ -142,7 +144,7 @@ TEST_F(MonitorWindow, CancelledConfigurationChangesNothing)
 TEST_F(MonitorWindow, SaveExportsTheListInDisplayOrder)
 {
     const QString path = QString::fromStdString((m_dir / "out.csv").string());
-    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
     m_monitor->show();
     ClickHeader(1);
     QTest::mouseClick(Button("m_btnSave"), Qt::LeftButton);
@@ -164,7 +166,7 @@ TEST_F(MonitorWindow, SaveThatCannotWriteSaysSoAndCancelWritesNothing)
     EXPECT_TRUE(m_messages.isEmpty());
 
     const QString path = QString::fromStdString((m_dir / "missing" / "out.csv").string());
-    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
     m_monitor->OnSave();
     EXPECT_EQ(m_messages, (QStringList{"Could not open the file " + path}));
     EXPECT_FALSE(QFile::exists(path));
@@ -183,7 +185,7 @@ TEST_F(MonitorWindow, TextsInEitherCodePageReadRightFilterAlikeAndExportAsStored
     EXPECT_EQ(Column(1), (QStringList{QString::fromUtf8("T\xc3\xbcr zu"), QString::fromUtf8("T\xc3\xbcr ge\xc3\xb6" "ffnet")}));
 
     const QString path = QString::fromStdString((m_dir / "out.csv").string());
-    MonitorSeams().choosePath = [path](QWidget*) { return path; };
+    ShellServices().choosePath = [path](QWidget*, const CSaveAsRequest&) { return path; };
     m_monitor->OnSave();
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -191,4 +193,41 @@ TEST_F(MonitorWindow, TextsInEitherCodePageReadRightFilterAlikeAndExportAsStored
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[1].startsWith("\"Message\",\"T\xc3\xbcr zu\","));
     EXPECT_TRUE(lines[2].startsWith("\"Message\",\"T\xfcr ge\xf6" "ffnet\",")) << "the stored bytes, not the decoded text";
+}
+
+// At the offscreen platform's font the template's widths happen to fit; a
+// font twice that size is where pixel widths alone cut the date short.
+TEST_F(MonitorWindow, DateColumnOfAFreshMonitorShowsAWholeDateAndTime)
+{
+    const auto showsWholeDate = [](CMonitorDlg& monitor) {
+        monitor.show();
+        auto* list = monitor.findChild<QTreeView*>("m_List");
+        EXPECT_EQ(list->model()->index(0, kColDate).data().toString(), "2011.03.07 02:00:00");
+        return list->header()->sectionSize(kColDate) >=
+               static_cast<QAbstractItemView*>(list)->sizeHintForColumn(kColDate);
+    };
+    EXPECT_TRUE(showsWholeDate(*m_monitor));
+
+    qApp->setStyleSheet("QTreeView { font-size: 18pt; }");
+    gToday = 0;
+    CMonitorDlg larger(&m_navigator);
+    EXPECT_TRUE(showsWholeDate(larger));
+    qApp->setStyleSheet("");
+}
+
+TEST_F(MonitorWindow, ACutCellShowsItsWholeTextAsATooltip)
+{
+    const QString cut = QString("a description far too long for its column; ").repeated(3);
+    Add(kDay + 9000, cut.toStdString());
+    SortPositions();
+    m_monitor->FillList();
+    m_monitor->show();
+    const auto tipOf = [this](int row) {
+        const QRect cell = List()->visualRect(List()->model()->index(row, 1));
+        QHelpEvent help(QEvent::ToolTip, cell.center(), List()->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(List()->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipOf(1), "") << "a text shown whole needs no tooltip";
+    EXPECT_EQ(tipOf(0), cut);
 }

@@ -13,7 +13,7 @@
 
 #include "event_store.h"
 #include "fresh_profile.h"
-#include "monitor_seams.h"
+#include "shell_services.h"
 #include "settings.h"
 
 class CWidgetTest : public ::testing::Test {
@@ -27,14 +27,16 @@ protected:
         UseFreshProfile(QString::fromStdString(m_dir.string()));
         ResetSettings();
         ResetStore();
-        m_savedSeams = MonitorSeams();
-        MonitorSeams().showMessage = [this](QWidget*, const QString& text) { m_messages << text; };
-        MonitorSeams().choosePath = [](QWidget*) { return QString(); };
+        ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+            m_messages << text;
+            return QMessageBox::Ok;
+        };
+        ShellServices().choosePath = [](QWidget*, const CSaveAsRequest&) { return QString(); };
     }
 
     void TearDown() override
     {
-        MonitorSeams() = m_savedSeams;
+        ResetShellServices();
         std::filesystem::remove_all(m_dir.parent_path());
     }
 
@@ -60,5 +62,4 @@ protected:
 
     std::filesystem::path m_dir;
     QStringList m_messages;
-    CMonitorSeams m_savedSeams;
 };

@@ -32,8 +32,7 @@ CNoticeText NoticeText(const CArrivals& arrivals)
         notice.body += line;
     }
     if (arrivals.count > 1) {
-        // One format, not pieces of text: the compiler would split " more"
-        // into immediates that read as misspellings in the binary.
+        // One format for the whole line, so the count and its words stay together.
         char more[32];
         std::snprintf(more, sizeof more, "\nand %d more", arrivals.count - 1);
         notice.body += more;

@@ -3,7 +3,7 @@
 #include <QButtonGroup>
 
 #include "config_validation.h"
-#include "monitor_seams.h"
+#include "shell_services.h"
 #include "qt_text.h"
 #include "string_table.h"
 #include "ui_config_monitor.h"
@@ -94,5 +94,5 @@ void CConfigMonitorDlg::accept()
     }
     bad->setFocus();
     bad->selectAll();
-    MonitorSeams().showMessage(this, ToQString(std::string(LoadStringText(IDS_INVALID_FORMAT))));
+    ShowMessage(this, LoadStringText(IDS_INVALID_FORMAT));
 }

@@ -23,8 +23,10 @@ void QuoteField(std::string& text);
 // ones are written empty, surplus ones are left out.
 std::string FormatCsv(const CCsvTable& table, size_t fieldsPerLine, char separator);
 
-// Writes the table to path, creating or replacing it. A write that fails
-// (a full disk) leaves no partial file and an existing one as it was.
+// Writes the table to path, creating or replacing it. A file it creates is
+// for the owner alone, like the data file; one it replaces keeps the
+// permissions the user gave it. A write that fails (a full disk) leaves no
+// partial file and an existing one as it was.
 ReplaceResult ExportCsv(const CCsvTable& table, size_t fieldsPerLine, const std::string& path, char separator);
 
 // The same; true when the file was written.

@@ -11,6 +11,15 @@ std::string LevelText(int32_t level)
     return HasLevelImage(level) ? number + " (" + TypeText(level) + ")" : number;
 }
 
+// The record's default transponder id, which stands for none.
+constexpr int32_t kNoTransponder = 65535;
+
+std::string TransponderIdText(int32_t tid)
+{
+    const std::string number = std::to_string(tid);
+    return tid == kNoTransponder ? "none (" + number + ")" : number;
+}
+
 std::string TypeNumberText(const CSimpleMessage& rec)
 {
     const std::string number = std::to_string(rec.type);
@@ -31,7 +40,7 @@ CEventDetails EventDetails(const CSimpleMessage& rec)
     d[kDetailMemberId] = rec.mid;
     d[kDetailSystemId] = std::to_string(rec.sid);
     d[kDetailLockingId] = std::to_string(rec.lid);
-    d[kDetailTransponderId] = std::to_string(rec.tid);
+    d[kDetailTransponderId] = TransponderIdText(rec.tid);
     d[kDetailAddress] = std::to_string(rec.addr);
     d[kDetailDoorOpen] = std::to_string(rec.doorMonEvt.doorOpen);
     d[kDetailBoltPos] = std::to_string(rec.doorMonEvt.boltPos);

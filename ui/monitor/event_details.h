@@ -34,6 +34,7 @@ enum DetailField : int {
 using CEventDetails = std::array<std::string, kDetailFieldCount>;
 
 // The level with its type text ("1 (Warning)"), the event type with its
-// meaning where it has one ("3 (transponder event)"), the analogue input in
+// meaning where it has one ("3 (transponder event)"), the transponder id
+// 65535, which stands for none, as "none (65535)", the analogue input in
 // signed tenths as the export writes it, the read flag as yes or no.
 CEventDetails EventDetails(const CSimpleMessage& rec);

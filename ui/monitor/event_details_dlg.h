@@ -1,5 +1,5 @@
 // The details of one Monitor row: every field of its event, read-only but
-// selectable for copying. Previous and Next ask the Monitor to step through
+// selectable for copying, the texts wrapped to show them whole. Previous and Next ask the Monitor to step through
 // its rows in list order; the Monitor answers with ShowEvent.
 #pragma once
 
@@ -12,7 +12,6 @@
 namespace Ui {
 class CEventDetailsDlg;
 }
-class QLineEdit;
 
 class CEventDetailsDlg : public QDialog {
     Q_OBJECT
@@ -29,5 +28,5 @@ signals:
 
 private:
     std::unique_ptr<Ui::CEventDetailsDlg> m_ui;
-    std::array<QLineEdit*, kDetailFieldCount> m_edits{};
+    std::array<QWidget*, kDetailFieldCount> m_fields{};  // by DetailField
 };

@@ -1,18 +1,54 @@
 #include "monitor_dlg.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QShowEvent>
 
 #include "config_monitor_dlg.h"
+#include "cut_cell_tips.h"
+#include "dialog_units.h"
+#include "event_details_dlg.h"
+#include "export_table.h"
 #include "list_reduction.h"
+#include "monitor_layout.h"
 #include "monitor_model.h"
+#include "quick_search_bar.h"
 #include "row_text.h"
 #include "search_proxy.h"
 #include "settings_io.h"
+#include "shell_services.h"
+#include "string_table.h"
 #include "ui_monitor.h"
 #include "wait_cursor.h"
+
+namespace {
+
+// The base units of the font monitor.ui and the column widths were laid out for.
+constexpr CDialogUnits kTemplateUnits{7, 16};
+
+QString Text(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
+
+// The export's file types as Qt name filters, from the bar-separated filter text.
+QStringList ExportNameFilters()
+{
+    const QStringList parts = QString::fromLatin1(kExportFilterText).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        if (!description.contains(QLatin1Char('(')))
+            description += QStringLiteral(" (%1)").arg(parts[i + 1].trimmed());
+        filters << description;
+    }
+    return filters;
+}
+
+}  // namespace
 
 CMonitorDlg::CMonitorDlg(QWidget* navigator) : QDialog(navigator), m_ui(std::make_unique<Ui::CMonitorDlg>())
 {
@@ -27,18 +63,19 @@ CMonitorDlg::CMonitorDlg(QWidget* navigator) : QDialog(navigator), m_ui(std::mak
     connect(m_ui->m_btnSave, &QPushButton::clicked, this, &CMonitorDlg::OnSave);
     connect(m_ui->m_edtSearch, &QLineEdit::textChanged, m_pShown, &CSearchProxy::SetSearchText);
     connect(m_ui->m_List, &QAbstractItemView::doubleClicked, this, &CMonitorDlg::OnDetails);
-    m_ui->m_edtSearch->installEventFilter(this);
     m_ui->m_List->installEventFilter(this);
     CreateShortcuts();
     OnInitDialog();
-    RestoreLayout();
+    m_pLayout = std::make_unique<CMonitorLayout>(this, m_ui->m_List->header());
+    if (m_pLayout->Restore())
+        OnSize(width(), height());
 }
 
 CMonitorDlg::~CMonitorDlg()
 {
     // The program can end with the Monitor on screen.
     if (isVisible())
-        SaveLayout();
+        m_pLayout->Save();
 }
 
 void CMonitorDlg::OnInitDialog()
@@ -48,16 +85,20 @@ void CMonitorDlg::OnInitDialog()
     list->setIconSize(QSize(15, 15));
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setItemDelegate(new CCutCellTips(list));
     QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A larger font than the template's gets wider columns, so that a date
+    // and time still shows whole; a style sheet's font comes with the polish.
+    list->ensurePolished();
+    const CDialogUnits units = DialogUnitsOf(list->font());
     for (int c = 0; c < kMonitorColumns; ++c)
-        header->resizeSection(c, kColumnWidths[c]);
+        header->resizeSection(c, units.ScaledWidth(kColumnWidths[c], kTemplateUnits));
     connect(header, &QHeaderView::sectionClicked, this, &CMonitorDlg::OnColumnClick);
-    m_rcList = list->geometry();
-    SetSearchShown(false);
+    m_pSearch = new CQuickSearchBar(m_ui->m_lblSearch, m_ui->m_edtSearch, list, this);
     FillList();
     m_bInitialised = true;
 }
@@ -126,25 +167,40 @@ void CMonitorDlg::OnSize(int w, int h)
 {
     constexpr int kButtonWidth = 100, kButtonHeight = 28;
     const int buttonTop = h - 40;
-    m_rcList = QRect(15, 15, w - 30, h - 80);
-    PlaceList();
+    m_pSearch->SetArea(QRect(15, 15, w - 30, h - 80));
     m_ui->m_btnOK->setGeometry(15, buttonTop, kButtonWidth, kButtonHeight);
     m_ui->m_btnConfigure->setGeometry(146, buttonTop, kButtonWidth, kButtonHeight);
     m_ui->m_btnSave->setGeometry(277, buttonTop, kButtonWidth, kButtonHeight);
     m_ui->m_btnCancel->setGeometry(w - 115, buttonTop, kButtonWidth, kButtonHeight);
 }
 
+void CMonitorDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Where it was left, every time it opens; coming back from minimised is
+    // not opening.
+    if (!event->spontaneous())
+        m_pLayout->RestorePlace();
+}
+
+void CMonitorDlg::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    // Minimising is not closing.
+    if (!event->spontaneous())
+        m_pLayout->Save();
+}
+
+void CMonitorDlg::OnFind() { m_pSearch->Open(); }
+
 bool CMonitorDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (watched == m_ui->m_edtSearch)
-            return OnSearchKey(key);
-        if (watched == m_ui->m_List)
-            return OnListKey(key);
+    if (watched == m_ui->m_List) {
+        if (event->type() == QEvent::KeyPress)
+            return OnListKey(static_cast<QKeyEvent*>(event)->key());
+        if (event->type() == QEvent::FocusIn)
+            ShowListFocus();
     }
-    if (event->type() == QEvent::FocusIn && watched == m_ui->m_List)
-        ShowListFocus();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -188,4 +244,67 @@ void CMonitorDlg::GoToRow(int row)
     if (!index.isValid())
         return;
     m_ui->m_List->setCurrentIndex(index);
+}
+
+// What the list shows, header first: the quick search narrows the export too.
+void CMonitorDlg::OnSave()
+{
+    const QString path =
+        ShellServices().choosePath(this, {ExportNameFilters(), QString::fromLatin1(kExportDefaultExtension)});
+    if (path.isEmpty())
+        return;
+    // A link the user chose is written through, as any program saving there
+    // would.
+    const QFileInfo chosen(path);
+    const QString target = chosen.isSymLink() && chosen.exists() ? chosen.canonicalFilePath() : path;
+    const std::string file = QFile::encodeName(target).toStdString();
+    switch (ExportCsv(BuildExportTable(m_pModel->Rows(), m_pShown->ShownRows()), kExportFields, file, ',')) {
+    case ReplaceResult::Replaced: return;
+    case ReplaceResult::OpenFailed:
+        ShowMessage(this, Text(kTextCouldNotOpen) + QDir::toNativeSeparators(path));
+        return;
+    case ReplaceResult::WriteFailed:
+        ShowMessage(this, Text(kTextCouldNotWrite) + QDir::toNativeSeparators(path));
+        return;
+    }
+}
+
+// The details dialog steps through the rows as the list shows them. A refill
+// while it is open keeps it on its event as long as the list still shows
+// that event.
+void CMonitorDlg::OnDetails()
+{
+    if (!m_ui->m_List->currentIndex().isValid())
+        return;
+    CEventDetailsDlg dialog(this);
+    connect(&dialog, &CEventDetailsDlg::step, this, &CMonitorDlg::StepDetails);
+    m_pDetails = &dialog;
+    ShowCurrentDetails();
+    dialog.exec();
+    m_pDetails = nullptr;
+}
+
+void CMonitorDlg::StepDetails(int delta)
+{
+    const QModelIndex current = m_ui->m_List->currentIndex();
+    if (!current.isValid())
+        return;
+    GoToRow(current.row() + delta);
+    m_ui->m_List->scrollTo(m_ui->m_List->currentIndex());
+    ShowCurrentDetails();
+}
+
+void CMonitorDlg::ShowCurrentDetails()
+{
+    if (!m_pDetails)
+        return;
+    const std::optional<CSimpleMessage> current = CurrentEvent();
+    if (!current) {
+        // Its event has left the list: it stays on screen, with nowhere to step.
+        m_pDetails->EnableSteps(false, false);
+        return;
+    }
+    const int row = m_ui->m_List->currentIndex().row();
+    m_pDetails->ShowEvent(*current);
+    m_pDetails->EnableSteps(row > 0, row + 1 < m_pShown->rowCount());
 }

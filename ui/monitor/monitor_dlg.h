@@ -1,6 +1,7 @@
 // The Monitor: the stored events as a filtered, sortable four-column list
-// beside the navigator. Modeless; created hidden on first use and kept until
-// the program ends; hiding it keeps rows, sort state and size.
+// beside the navigator, with its export ("Save") and the details of a row.
+// Modeless; created hidden on first use and kept until the program ends;
+// hiding it keeps rows, sort state and size. GUI thread only.
 #pragma once
 
 #include <QDialog>
@@ -15,7 +16,9 @@ namespace Ui {
 class CMonitorDlg;
 }
 class CEventDetailsDlg;
+class CMonitorLayout;
 class CMonitorModel;
+class CQuickSearchBar;
 class CSearchProxy;
 class QResizeEvent;
 
@@ -51,6 +54,7 @@ protected:
     void accept() override;  // OK, Enter
     void reject() override;  // Cancel, Escape, the close box
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -58,11 +62,6 @@ private:
     void OnInitDialog();
     void OnSize(int width, int height);
     void CreateShortcuts();
-
-    // The list's place, minus the search field's strip while that is shown.
-    void PlaceList();
-    void SetSearchShown(bool shown);
-    bool OnSearchKey(int key);
     bool OnListKey(int key);
 
     std::optional<CSimpleMessage> CurrentEvent() const;
@@ -72,15 +71,13 @@ private:
     void StepDetails(int delta);
     void ShowCurrentDetails();
 
-    void RestoreLayout();
-    void SaveLayout() const;
-
     std::unique_ptr<Ui::CMonitorDlg> m_ui;
+    std::unique_ptr<CMonitorLayout> m_pLayout;
     CMonitorModel* m_pModel = nullptr;
     CSearchProxy* m_pShown = nullptr;
+    CQuickSearchBar* m_pSearch = nullptr;
     CEventDetailsDlg* m_pDetails = nullptr;  // while the details dialog is open
     CSortState m_sort;
     bool m_bInitialised = false;
-    QRect m_rcList;  // by the template, then by OnSize
     TodayFn m_fnToday = LocalToday;
 };

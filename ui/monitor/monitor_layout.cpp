@@ -1,17 +1,13 @@
-// The Monitor's size, place and column widths, kept in the settings file
-// from one run to the next under names of their own.
+#include "monitor_layout.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QHideEvent>
 #include <QScreen>
+#include <QWidget>
 #include <climits>
 
-#include "monitor_dlg.h"
 #include "qt_text.h"
-#include "row_text.h"
 #include "settings.h"
-#include "ui_monitor.h"
 
 namespace {
 
@@ -25,10 +21,9 @@ constexpr int32_t kUnset = INT32_MIN;
 // Less of a window than this on a screen cannot be grabbed to move it.
 constexpr int kGrip = 40;
 
-// A place kept from a screen that is gone, or from another arrangement of
-// screens, would put the window where nobody can reach it: it then moves
-// onto the primary screen, as close to where it was as fits.
-QPoint PullOnScreen(const QRect& window)
+}  // namespace
+
+QPoint CMonitorLayout::PullOnScreen(const QRect& window)
 {
     const QList<QScreen*> screens = QGuiApplication::screens();
     for (const QScreen* screen : screens) {
@@ -43,48 +38,41 @@ QPoint PullOnScreen(const QRect& window)
             qBound(home.top(), window.top(), qMax(home.top(), home.bottom() + 1 - window.height()))};
 }
 
-}  // namespace
-
-void CMonitorDlg::RestoreLayout()
+bool CMonitorLayout::Restore() const
 {
     const int width = ReadSettingDword(kWidth, kUnset), height = ReadSettingDword(kHeight, kUnset);
-    if (width > 0 && height > 0) {
-        resize(width, height);
-        // A hidden window gets its resize event only when shown, and then
-        // as if it had always had this size.
-        OnSize(this->width(), this->height());
-    }
-    const int left = ReadSettingDword(kLeft, kUnset), top = ReadSettingDword(kTop, kUnset);
-    if (left != kUnset && top != kUnset)
-        move(PullOnScreen(QRect(QPoint(left, top), size())));
+    const bool sized = width > 0 && height > 0;
+    if (sized)
+        m_pWindow->resize(width, height);
+    RestorePlace();
 
     const QStringList widths = ToQString(ReadSettingString(kColumns, "")).split(QLatin1Char(','));
-    if (widths.size() != kMonitorColumns)
-        return;
-    for (int c = 0; c < kMonitorColumns; ++c) {
+    if (widths.size() != m_pColumns->count())
+        return sized;
+    for (int c = 0; c < m_pColumns->count(); ++c) {
         bool ok = false;
         const int columnWidth = widths[c].toInt(&ok);
         if (ok && columnWidth > 0)
-            m_ui->m_List->header()->resizeSection(c, columnWidth);
+            m_pColumns->resizeSection(c, columnWidth);
     }
+    return sized;
 }
 
-void CMonitorDlg::SaveLayout() const
+void CMonitorLayout::RestorePlace() const
 {
-    WriteSettingDword(kLeft, pos().x());
-    WriteSettingDword(kTop, pos().y());
-    WriteSettingDword(kWidth, width());
-    WriteSettingDword(kHeight, height());
+    const int left = ReadSettingDword(kLeft, kUnset), top = ReadSettingDword(kTop, kUnset);
+    if (left != kUnset && top != kUnset)
+        m_pWindow->move(PullOnScreen(QRect(QPoint(left, top), m_pWindow->size())));
+}
+
+void CMonitorLayout::Save() const
+{
+    WriteSettingDword(kLeft, m_pWindow->pos().x());
+    WriteSettingDword(kTop, m_pWindow->pos().y());
+    WriteSettingDword(kWidth, m_pWindow->width());
+    WriteSettingDword(kHeight, m_pWindow->height());
     QStringList widths;
-    for (int c = 0; c < kMonitorColumns; ++c)
-        widths << QString::number(m_ui->m_List->header()->sectionSize(c));
+    for (int c = 0; c < m_pColumns->count(); ++c)
+        widths << QString::number(m_pColumns->sectionSize(c));
     WriteSettingString(kColumns, ToLocal8Bit(widths.join(QLatin1Char(','))));
-}
-
-void CMonitorDlg::hideEvent(QHideEvent* event)
-{
-    QDialog::hideEvent(event);
-    // Minimising is not closing.
-    if (!event->spontaneous())
-        SaveLayout();
 }

@@ -9,7 +9,8 @@
 inline constexpr int kMonitorColumns = 4;
 enum MonitorColumn : int { kColType = 0, kColDescription = 1, kColLocking = 2, kColDate = 3 };
 
-// Column widths in pixels.
+// Column widths in pixels for the font the Monitor's template was laid out
+// for; the window scales them for the font in use.
 inline constexpr std::array<int, kMonitorColumns> kColumnWidths = {80, 300, 220, 140};
 
 // "Type", "Description", "Locking", "Date" from the string table; the export

@@ -1,6 +1,8 @@
 #include "settings_io.h"
 
+#include "event_store.h"
 #include "settings.h"
+#include "shell_services.h"
 
 CMonitorSettings CurrentMonitorSettings()
 {
@@ -17,10 +19,25 @@ CMonitorSettings CurrentMonitorSettings()
     return s;
 }
 
-CSettingsWriter SettingsFileWriter() { return {WriteSettingDword, WriteSettingString}; }
+CNavigatorOptions CurrentNavigatorOptions() { return {gBeep, gPop, max_messages}; }
 
-void ApplyMonitorSettings(const CMonitorSettings& s, const CSettingsWriter& writer)
+bool ApplyNavigatorOptions(const CNavigatorOptions& options, const std::function<void()>& showCurrent)
 {
+    if (options == CurrentNavigatorOptions())
+        return false;
+    gBeep = options.beep;
+    gPop = options.pop;
+    if (options.maxMessages != max_messages)
+        SetMaxMessages(options.maxMessages, showCurrent);
+    const CSettingsWriter& writer = ShellServices().settingsWriter;
+    writer.writeDword("gBeep", gBeep);
+    writer.writeDword("gPop", gPop);
+    return true;
+}
+
+void ApplyMonitorSettings(const CMonitorSettings& s)
+{
+    const CSettingsWriter& writer = ShellServices().settingsWriter;
     gList = s.list;
     gWarn = s.warn;
     gLockStr = s.lockStr;

@@ -9,7 +9,7 @@
 #include "notifications.h"
 #include "qt_text.h"
 #include "settings.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 
 namespace {
 
@@ -110,9 +110,9 @@ void CAlerts::Sound(int level)
         return;
     const CToneSequence tones = LevelTones(level, gLevelSound != 0);
     if (tones == CToneSequence{kBeepTone})
-        g_Beep();
+        ShellServices().beep();
     else
-        g_PlayTones(tones);
+        ShellServices().playTones(tones);
 }
 
 void CAlerts::Notify(const CArrivals& arrivals)
@@ -145,5 +145,5 @@ void CAlerts::OnRepeat()
 
 int CAlerts::RepeatIntervalMs() const
 {
-    return g_TimerPeriods.alarmRepeat > 0 ? g_TimerPeriods.alarmRepeat : gRepeatSecs * 1000;
+    return ShellServices().timerPeriods.alarmRepeat > 0 ? ShellServices().timerPeriods.alarmRepeat : gRepeatSecs * 1000;
 }

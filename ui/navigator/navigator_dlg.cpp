@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSessionManager>
@@ -15,25 +16,30 @@
 #include "alerts.h"
 #include "dialog_units.h"
 #include "event_file.h"
+#include "event_level.h"
 #include "event_store.h"
-#include "file_outcome_text.h"
-#include "intake_queue.h"
+#include "level_icons.h"
+#include "monitor_dlg.h"
 #include "options_dlg.h"
 #include "qt_text.h"
 #include "settings.h"
-#include "shell_seams.h"
+#include "settings_io.h"
+#include "shell_services.h"
 #include "shown_text.h"
 #include "string_table.h"
 #include "ui_navigator.h"
 
 QRect g_WndPlacement;
-int g_Blink = 0;
 
 namespace {
+
+// Which banner image the next blink shows (0 or 1).
+int g_Blink = 0;
 
 constexpr QSize kTemplateSize{320, 239};
 constexpr int kFontPointSize = 10;
 constexpr int kAboutCommand = 16;
+constexpr int kLevelIconSize = 15;
 
 
 std::string TimeDate(const CSimpleMessage& m) { return m.time + " " + m.date; }
@@ -148,27 +154,23 @@ void CNavigatorDlg::AddAboutEntry()
 
 void CNavigatorDlg::OnSysCommand(int id)
 {
+    // The low four bits of a window-menu command are the system's own.
     if ((id & ~0xF) == kAboutCommand) {
         CAboutDlg about;
         about.exec();
     }
 }
 
-void CNavigatorDlg::StartTimers()
-{
-    m_nTimer1 = startTimer(g_TimerPeriods.refresh);
-    m_nTimer2 = startTimer(g_TimerPeriods.save);
-    m_nTimer3 = startTimer(g_TimerPeriods.drain);
-}
+void CNavigatorDlg::StartTimers() { m_nTimer1 = startTimer(ShellServices().timerPeriods.refresh); }
 
 void CNavigatorDlg::StopTimers()
 {
-    for (int* timer : {&m_nTimer1, &m_nTimer2, &m_nTimer3}) {
-        if (*timer)
-            killTimer(*timer);
-        *timer = 0;
-    }
+    if (m_nTimer1)
+        killTimer(m_nTimer1);
+    m_nTimer1 = 0;
 }
+
+CTimerPeriods CNavigatorDlg::TimerPeriods() const { return ShellServices().timerPeriods; }
 
 // ---- Events and timers ---------------------------------------------------
 
@@ -176,26 +178,17 @@ void CNavigatorDlg::timerEvent(QTimerEvent* e)
 {
     if (e->timerId() == m_nTimer1)
         OnTimer(kTimerRefresh);
-    else if (e->timerId() == m_nTimer2)
-        OnTimer(kTimerSave);
-    else if (e->timerId() == m_nTimer3)
-        OnTimer(kTimerDrain);
     else
         QDialog::timerEvent(e);
 }
 
 void CNavigatorDlg::OnTimer(int id)
 {
-    switch (id) {
-    case kTimerRefresh:
-        RefreshView();
-        BlinkBanner();
-        m_pAlerts->UpdateUnread();
-        break;
-    case kTimerSave: OnFileSave(); break;
-    case kTimerDrain: DrainIntake(); break;
-    default: break;
-    }
+    if (id != kTimerRefresh)
+        return;
+    RefreshView();
+    BlinkBanner();
+    m_pAlerts->UpdateUnread();
 }
 
 void CNavigatorDlg::BlinkBanner()
@@ -209,22 +202,6 @@ void CNavigatorDlg::BlinkBanner()
     } else {
         banner->hide();
     }
-}
-
-void CNavigatorDlg::DrainIntake()
-{
-    // During a flood a tick finds the rest of the last drain still on its way.
-    if (!m_bDrainScheduled)
-        DrainSlice();
-}
-
-void CNavigatorDlg::DrainSlice()
-{
-    // A drain stops after a short budget so the window stays responsive
-    // under a flood; what is left is taken on the next turn of the loop.
-    m_bDrainScheduled = DrainQueue();
-    if (m_bDrainScheduled)
-        QTimer::singleShot(0, this, &CNavigatorDlg::DrainSlice);
 }
 
 // ---- The view ------------------------------------------------------------
@@ -365,19 +342,9 @@ void CNavigatorDlg::WriteBackReadBox()
     }
     // Arrivals not yet handed over have moved cur_item (and an eviction may
     // have moved the record itself).
-    const int slot = FindSlot(m_Shown);
+    const int slot = FindStoredSlot(m_Shown);
     m_Shown.read = m_bRead;
-    if (slot >= 0)
-        g_Array[slot].read = m_bRead;
-}
-
-int CNavigatorDlg::FindSlot(const CSimpleMessage& rec) const
-{
-    for (int slot = max_used_item; slot >= 0; --slot) {
-        if (SameEvent(g_Array[slot], rec))
-            return slot;
-    }
-    return -1;
+    SetReadFlagOf(slot, m_bRead);
 }
 
 void CNavigatorDlg::OnAllRead()
@@ -388,39 +355,129 @@ void CNavigatorDlg::OnAllRead()
     m_pAlerts->UpdateUnread();
 }
 
-void CNavigatorDlg::OnFileSave()
-{
-    const std::string text = FileOutcomeText(m_Lifecycle.Save());
-    if (!text.empty())
-        ShowMessage(this, text);
-}
+void CNavigatorDlg::OnFileSave() { m_Lifecycle.SaveAndReport(); }
 
 void CNavigatorDlg::OnOptions()
 {
     COptionsDlg dlg(this);
-    dlg.m_bPop = gPop;
-    dlg.m_bBeep = gBeep;
-    dlg.m_nMaxMessages = max_messages;
+    const CNavigatorOptions before = CurrentNavigatorOptions();
+    dlg.m_bPop = before.pop;
+    dlg.m_bBeep = before.beep;
+    dlg.m_nMaxMessages = before.maxMessages;
     if (dlg.DoModal() != Accepted)
         return;
-    if (dlg.m_bBeep == gBeep && dlg.m_bPop == gPop && dlg.m_nMaxMessages == max_messages)
-        return;
-    gBeep = dlg.m_bBeep;
-    gPop = dlg.m_bPop;
-    if (dlg.m_nMaxMessages != max_messages) {
-        SetMaxMessages(dlg.m_nMaxMessages, [this] {
-            // An older request would name a slot that now holds another
-            // record: the view stays on the newest.
-            req_item = cur_item;
-            m_Shown = g_Array[cur_item];
-            m_nCurrent = cur_item + 1;
-            m_nTotal = max_used_item + 1;
-            DoDataExchange(false);
-        });
+    const bool changed = ApplyNavigatorOptions({dlg.m_bBeep, dlg.m_bPop, dlg.m_nMaxMessages}, [this] {
+        // An older request would name a slot that now holds another
+        // record: the view stays on the newest.
+        req_item = cur_item;
+        m_Shown = g_Array[cur_item];
+        m_nCurrent = cur_item + 1;
+        m_nTotal = max_used_item + 1;
+        DoDataExchange(false);
+    });
+    if (changed)
+        RefillMonitor();
+}
+
+// ---- The Monitor -----------------------------------------------------------
+
+void CNavigatorDlg::OnMonitor()
+{
+    if (!m_pMonitor) {
+        m_pMonitor = new CMonitorDlg(this);
+        connect(m_pMonitor, &CMonitorDlg::showNavigator, this, &QWidget::show);
     }
-    WriteSettingDword("gBeep", gBeep);
-    WriteSettingDword("gPop", gPop);
-    RefillMonitor();
+    m_pMonitor->FillList();
+    m_pMonitor->show();
+    hide();
+}
+
+void CNavigatorDlg::RefillMonitor()
+{
+    if (m_pMonitor)
+        m_pMonitor->FillList();
+}
+
+void CNavigatorDlg::DeleteMonitor()
+{
+    // Later, not now: a session end can arrive while one of the Monitor's
+    // own dialogs runs its loop inside a Monitor member function.
+    if (m_pMonitor)
+        m_pMonitor->deleteLater();
+    m_pMonitor = nullptr;
+}
+
+// ---- Alerts ----------------------------------------------------------------
+
+// The tray and the notifications bring the window forward, the File menu
+// opens the Alerts dialog, and the window shows the level of the event on screen.
+void CNavigatorDlg::ConnectAlerts()
+{
+    m_pAlerts = new CAlerts(this);
+    connect(m_pAlerts, &CAlerts::showRequested, this, &CNavigatorDlg::ShowNavigator);
+    connect(m_pAlerts, &CAlerts::monitorRequested, this, &CNavigatorDlg::OnMonitor);
+    connect(m_pAlerts, &CAlerts::allReadRequested, this, &CNavigatorDlg::OnAllRead);
+    connect(m_pAlerts, &CAlerts::eventRequested, this, &CNavigatorDlg::OnShowEvent);
+    connect(m_pAlerts, &CAlerts::exitRequested, this, [this] {
+        // A dialog of the program still has its own loop running: leaving
+        // under it would go on after the final save. Show it instead.
+        if (QApplication::activeModalWidget())
+            ShowNavigator();
+        else
+            OnExit();
+    });
+    // The File menu holds what the window defines until the user opens it;
+    // the Alerts entry then joins it beside Save.
+    connect(m_ui->menuFile, &QMenu::aboutToShow, this, &CNavigatorDlg::AddAlertsEntry, Qt::SingleShotConnection);
+}
+
+void CNavigatorDlg::StartAlerts() { m_pAlerts->Start(); }
+
+void CNavigatorDlg::AddAlertsEntry()
+{
+    QMenu* file = m_ui->menuFile;
+    const QList<QAction*> entries = file->actions();
+    QAction* alerts = new QAction(QStringLiteral("&Alerts..."), file);
+    alerts->setObjectName("actionAlerts");
+    connect(alerts, &QAction::triggered, this, &CNavigatorDlg::OnAlerts);
+    const qsizetype afterSave = entries.indexOf(m_ui->actionSave) + 1;
+    file->insertAction(afterSave < entries.size() ? entries[afterSave] : nullptr, alerts);
+}
+
+void CNavigatorDlg::OnAlerts() { m_pAlerts->OnAlertsDialog(); }
+
+void CNavigatorDlg::ShowNavigator()
+{
+    showNormal();
+    if (!IsHeadless()) {
+        raise();
+        activateWindow();
+    }
+}
+
+void CNavigatorDlg::OnShowEvent(const CSimpleMessage& rec)
+{
+    // An event evicted since its notification can no longer be shown; the
+    // window still comes forward.
+    const int slot = FindStoredSlot(rec);
+    if (slot >= 0)
+        Navigate(slot);
+    ShowNavigator();
+}
+
+// The Monitor's type text and icon of the shown event, beside the banner.
+void CNavigatorDlg::ShowLevel()
+{
+    const bool known = cur_item != -1 && HasLevelImage(m_Shown.level);
+    const QString text = known ? ToQString(TypeText(m_Shown.level)) : QString();
+    QLabel* icon = m_ui->ctlLevelIcon;
+    QLabel* name = m_ui->lblLevel;
+    if (name->text() == text && !name->isHidden() == known)
+        return;
+    name->setText(text);
+    icon->setPixmap(known ? LoadLevelIcons()[m_Shown.level].pixmap(kLevelIconSize) : QPixmap());
+    name->setVisible(known);
+    icon->setVisible(known);
 }
 
 // ---- Leaving ---------------------------------------------------------------

@@ -27,11 +27,9 @@ class CNavigatorDlg;
 // Where the navigator stood at start-up; a new arrival with gPop set puts
 // it back there.
 extern QRect g_WndPlacement;
-// Which banner image the next blink shows (0 or 1).
-extern int g_Blink;
 
-// Timer ids, in the order the timer handler tries them.
-enum : int { kTimerRefresh = 1, kTimerSave = 2, kTimerDrain = 3 };
+// The window's timer: the view, the banner and the unread count.
+enum : int { kTimerRefresh = 1 };
 
 class CNavigatorDlg : public QDialog, private CAgentWindow {
     Q_OBJECT
@@ -49,7 +47,7 @@ public:
     // Transfers between the controls and the members: in (true) or out.
     void DoDataExchange(bool saveAndValidate);
     void RefreshView();
-    // One timer tick by id (1 refresh and blink, 2 save, 3 drain).
+    // One timer tick by id.
     void OnTimer(int id);
 
     // The exit procedure after a confirmed question, or straight away when
@@ -101,6 +99,7 @@ private:
     CSimpleMessage& ShownRecord() override { return m_Shown; }
     void StartTimers() override;
     void StopTimers() override;
+    CTimerPeriods TimerPeriods() const override;
     void StartAlerts() override;
     void CloseWindow() override;
     void ShowEndpointNotice(std::string_view notice) override;
@@ -114,12 +113,9 @@ private:
     void WriteBackReadBox();
     void Navigate(int slot);
     void BlinkBanner();
-    void DrainIntake();
-    void DrainSlice();
     void RefillMonitor();
     void DeleteMonitor();
     void OnSysCommand(int id);
-    int FindSlot(const CSimpleMessage& rec) const;
     void ConnectAlerts();
     void AddAlertsEntry();
     void ShowLevel();
@@ -130,8 +126,7 @@ private:
     CAgentLifecycle m_Lifecycle{*this};
     QList<QLineEdit*> m_textEdits;
     QPixmap m_pBitmaps[2];
-    int m_nTimer1 = 0, m_nTimer2 = 0, m_nTimer3 = 0;
+    int m_nTimer1 = 0;
     QEventLoop* m_pModalLoop = nullptr;
-    bool m_bDrainScheduled = false;
     QString m_strCaption;  // the title without an endpoint notice
 };

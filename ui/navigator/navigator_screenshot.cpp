@@ -13,7 +13,7 @@
 #include "search_proxy.h"
 #include "navigator_dlg.h"
 #include "settings.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 
 int main(int argc, char** argv)
 {
@@ -30,9 +30,9 @@ int main(int argc, char** argv)
     const QString searchOut = argc > 3 ? QString::fromLocal8Bit(argv[3]) : "monitor-search.png";
     const QString detailsOut = argc > 4 ? QString::fromLocal8Bit(argv[4]) : "event-details.png";
 
-    g_Beep = [] {};
-    g_PlayTones = [](const CToneSequence&) {};
-    g_TimerPeriods = {1 << 30, 1 << 30, 1 << 30};
+    ShellServices().beep = [] {};
+    ShellServices().playTones = [](const CToneSequence&) {};
+    ShellServices().timerPeriods = {1 << 30, 1 << 30, 1 << 30};
     CNavigatorDlg navigator;
     if (!navigator.OnInitDialog())
         return 1;

@@ -5,7 +5,7 @@
 
 #include "dialog_units.h"
 #include "event_store.h"
-#include "shell_seams.h"
+#include "shell_services.h"
 #include "string_table.h"
 #include "ui_options.h"
 

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 
+class QFont;
 class QWidget;
 
 struct CDialogUnits {
@@ -14,7 +15,13 @@ struct CDialogUnits {
 
     QRect ToPixels(const QRect& units) const;
     QSize ToPixels(const QSize& units) const;
+    // A width in pixels laid out for a font of base units `laidOutFor`, for
+    // this font.
+    int ScaledWidth(int pixels, const CDialogUnits& laidOutFor) const;
 };
+
+// The base units of font.
+CDialogUnits DialogUnitsOf(const QFont& font);
 
 // Gives dialog the template's font size, converts the geometry of its direct
 // children from dialog units to pixels (shifted down by top, room for a menu

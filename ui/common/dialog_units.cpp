@@ -9,14 +9,14 @@ namespace {
 // Rounded a * b / c, as the window system scales dialog units.
 int MulDiv(int a, int b, int c) { return static_cast<int>((static_cast<long long>(a) * b * 2 + c) / (2 * c)); }
 
-CDialogUnits BaseUnits(const QFont& font)
+}  // namespace
+
+CDialogUnits DialogUnitsOf(const QFont& font)
 {
     const QFontMetrics metrics(font);
     const int alphabet = metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     return {(alphabet / 26 + 1) / 2, metrics.height()};
 }
-
-}  // namespace
 
 QRect CDialogUnits::ToPixels(const QRect& units) const
 {
@@ -29,12 +29,17 @@ QSize CDialogUnits::ToPixels(const QSize& units) const
     return {MulDiv(units.width(), baseX, 4), MulDiv(units.height(), baseY, 8)};
 }
 
+int CDialogUnits::ScaledWidth(int pixels, const CDialogUnits& laidOutFor) const
+{
+    return MulDiv(pixels, baseX, laidOutFor.baseX);
+}
+
 CDialogUnits ApplyDialogUnits(QWidget* dialog, int pointSize, QSize templateSize, int top)
 {
     QFont font = dialog->font();
     font.setPointSize(pointSize);
     dialog->setFont(font);
-    const CDialogUnits units = BaseUnits(font);
+    const CDialogUnits units = DialogUnitsOf(font);
     for (QObject* child : dialog->children()) {
         auto* widget = qobject_cast<QWidget*>(child);
         if (!widget || widget->isWindow() || qobject_cast<QMenuBar*>(widget))
