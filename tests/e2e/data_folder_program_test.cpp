@@ -175,4 +175,13 @@ TEST(DataFolderProgramTest, FoldersAStartMakesArePrivateWhateverTheUmask)
             EXPECT_EQ(entry.status().permissions() & fs::perms::all, fs::perms::owner_all) << entry.path();
         }
     }
+
+    // A data folder of the user's that others may enter is closed to them at start.
+    const std::string folder = userHome.toStdString() + "/.local/share/Tellvane";
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+    CProgramRun again(env);
+    ASSERT_TRUE(again.WaitListening());
+    EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(again.Stop(SIGTERM), 0);
 }
