@@ -33,6 +33,7 @@
 
 #include "event_file.h"
 #include "event_store.h"
+#include "private_home.h"
 #include "tellvane_send_client.h"
 
 extern char** environ;
@@ -180,8 +181,6 @@ public:
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("no temporary folder");
         m_path = pattern;
-        fs::create_directories(m_path + "/runtime");
-        chmod((m_path + "/runtime").c_str(), 0700);
         fs::create_directories(m_path + "/config/Zentrovo");
         std::ofstream settings(m_path + "/config/Zentrovo/Tellvane.conf");
         settings << "[Settings]\n";
@@ -197,17 +196,10 @@ public:
 
     std::vector<std::string> Environment(const std::string& endpoint) const
     {
-        const std::map<std::string, std::string> own = {
-            {"HOME", m_path},
-            {"XDG_CONFIG_HOME", m_path + "/config"},
-            {"XDG_DATA_HOME", m_path + "/data"},
-            {"XDG_STATE_HOME", m_path + "/state"},
-            {"XDG_CACHE_HOME", m_path + "/cache"},
-            {"XDG_RUNTIME_DIR", m_path + "/runtime"},
-            {"QT_QPA_PLATFORM", "offscreen"},
-            {"TZ", "UTC"},
-            {"TELLVANE_ENDPOINT", endpoint},
-        };
+        std::map<std::string, std::string> own;
+        for (const auto& [key, value] : PrivateHomeVariables(m_path))
+            own[key] = value;
+        own["TELLVANE_ENDPOINT"] = endpoint;
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             const std::string entry = *e;

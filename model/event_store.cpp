@@ -42,9 +42,7 @@ bool IsStoredAlready(const CSimpleMessage& msg) { return s_Keys.Keys(g_Array, ma
 
 bool IsAcceptable(const CSimpleMessage& msg)
 {
-    if (WhyNotStorable(msg))
-        return false;
-    return !msg.IsTransponderEvent() || !IsStoredAlready(msg);
+    return IsAcceptableAlone(msg) && !(msg.IsTransponderEvent() && IsStoredAlready(msg));
 }
 
 // Drops the 50 oldest records by arrival: slot i then names the record slot
@@ -85,6 +83,8 @@ bool EvictOldest()
 }
 
 }  // namespace
+
+bool IsAcceptableAlone(const CSimpleMessage& msg) { return WhyNotStorable(msg) == nullptr; }
 
 void ResetStore(int capacity)
 {

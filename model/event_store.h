@@ -58,6 +58,11 @@ void PrepareDuplicateIndex();
 // Only when nothing else can look (the end of the program, tests): no mutex.
 void ReleaseStoreMemory();
 
+// The store's rule for one record on its own: it needs a time, and a
+// transponder event an address in 0..2048. A record that passes may still be
+// refused as a duplicate of one already stored.
+bool IsAcceptableAlone(const CSimpleMessage& msg);
+
 // Parses one event text and stores it if it is acceptable: it needs a time,
 // and a transponder event needs an address in 0..2048 and must not be stored
 // already. Only an accepted record makes a full store evict its 50 oldest.

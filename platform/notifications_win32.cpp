@@ -10,6 +10,8 @@ CDesktopNotifier::CDesktopNotifier(QObject* parent) : QObject(parent) {}
 CDesktopNotifier::~CDesktopNotifier() = default;
 
 void CDesktopNotifier::Notify(const CDesktopNotice&) {}
+void CDesktopNotifier::Close(quint64) {}
 void CDesktopNotifier::OnActionInvoked(uint, const QString&) {}
 void CDesktopNotifier::OnClosed(uint, uint) {}
 void CDesktopNotifier::Track(uint, quint64) {}
+void CDesktopNotifier::CloseId(uint) {}

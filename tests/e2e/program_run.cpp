@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include "private_home.h"
 #include "tellvane_send_client.h"
 
 namespace {
@@ -25,13 +26,8 @@ CProgramHome::CProgramHome() { UsePrivateEndpoint(); }
 QProcessEnvironment CProgramHome::Environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", Path());
-    env.insert("XDG_CONFIG_HOME", Path() + "/config");
-    env.insert("XDG_DATA_HOME", Path() + "/data");
-    env.insert("XDG_RUNTIME_DIR", Path());
-    env.insert("XDG_STATE_HOME", Path() + "/state");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("TZ", "UTC");
+    for (const auto& [key, value] : PrivateHomeVariables(Path().toStdString()))
+        env.insert(QString::fromStdString(key), QString::fromStdString(value));
     env.remove("DBUS_SESSION_BUS_ADDRESS");  // no notifications on the desktop of whoever runs the tests
     return env;
 }

@@ -14,6 +14,7 @@
 
 #include "about_dlg.h"
 #include "alerts.h"
+#include "cut_text_tip.h"
 #include "dialog_units.h"
 #include "event_file.h"
 #include "event_level.h"
@@ -237,9 +238,11 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     ui.edtLockingSystem->setText(QString::fromStdString(m_strLockingSystem));
     ui.edtTotal->setText(QString::number(m_nTotal));
     // A text longer than its field shows its beginning, where a message
-    // says what happened, not its end.
-    for (QLineEdit* edit : m_textEdits)
+    // says what happened, not its end; the whole of it is the tooltip.
+    for (QLineEdit* edit : m_textEdits) {
         edit->setCursorPosition(0);
+        TipWholeTextWhenCut(edit);
+    }
     ShowLevel();
 }
 
@@ -311,6 +314,8 @@ void CNavigatorDlg::Navigate(int slot)
 {
     req_item = slot;
     RefreshView();
+    if (slot >= 0 && cur_item == slot)
+        m_pAlerts->OnStepped(slot);
 }
 
 void CNavigatorDlg::OnNext() { Navigate(cur_item + 1); }
@@ -501,7 +506,8 @@ void CNavigatorDlg::reject() { OnExit(); }
 
 void CNavigatorDlg::OnExit()
 {
-    if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
+    // No is the default: a stray Enter or Escape must not stop the receiving.
+    if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
     m_Lifecycle.Exit(ExitPath::kConfirmed);
