@@ -15,6 +15,7 @@
 #include "diagnostic_file.h"
 #include "event_file.h"
 #include "event_store.h"
+#include "file_outcome_text.h"
 #include "intake_queue.h"
 #include "open_file_limit.h"
 #include "pipe_server.h"
@@ -86,12 +87,10 @@ bool CAgentLifecycle::Start()
     JournalAgent(AgentEvent::kStart, "Tellvane started");
     ResetStore(kDefaultCapacity);
     const FileOutcome loaded = LoadEventFile(m_Window.ShownRecord());
-    // Both set the file aside; the load's message box says nothing of it.
-    if (loaded.kind == FileOutcome::Damaged || loaded.kind == FileOutcome::OpenFailed)
-        JournalAgent(AgentEvent::kDamagedFile,
-                     "The data file " + EventFilePath() + " could not be read whole and was set aside");
-    if (!loaded.message.empty())
-        m_Window.Report(loaded.message);
+    if (loaded.setAside != SetAside::kNotNeeded)
+        JournalAgent(AgentEvent::kDamagedFile, SetAsideText(loaded));
+    if (const std::string text = FileOutcomeText(loaded); !text.empty())
+        m_Window.Report(text);
     StartIntake();
     StartTimers();
     m_Window.StartTimers();
@@ -236,15 +235,14 @@ FileOutcome CAgentLifecycle::Save()
 {
     FileOutcome outcome = SaveEventFile();
     if (outcome.kind != FileOutcome::Saved)
-        JournalAgent(AgentEvent::kSaveFailed, outcome.message);
+        JournalAgent(AgentEvent::kSaveFailed, FileOutcomeText(outcome));
     return outcome;
 }
 
 void CAgentLifecycle::SaveAndReport()
 {
-    const FileOutcome outcome = Save();
-    if (!outcome.message.empty())
-        m_Window.Report(outcome.message);
+    if (const std::string text = FileOutcomeText(Save()); !text.empty())
+        m_Window.Report(text);
 }
 
 void CAgentLifecycle::ExitUnattended()
@@ -283,11 +281,9 @@ void CAgentLifecycle::SaveAtExit(ExitPath path)
         return;
     m_nExitStatus = 1;
     const FileOutcome rescued = RescueEventFile(std::time(nullptr));
-    if (rescued.kind == FileOutcome::Rescued)
-        JournalAgent(AgentEvent::kRescueCopy, rescued.message);
-    else
-        JournalAgent(AgentEvent::kSaveFailed, rescued.message);
-    const std::string text = saved.message + (rescued.message.empty() ? "" : "\n" + rescued.message);
+    const std::string rescuedText = FileOutcomeText(rescued);
+    JournalAgent(rescued.kind == FileOutcome::Rescued ? AgentEvent::kRescueCopy : AgentEvent::kSaveFailed, rescuedText);
+    const std::string text = FileOutcomeText(saved) + (rescuedText.empty() ? "" : "\n" + rescuedText);
     if (path == ExitPath::kConfirmed) {
         m_Window.Report(text);
         return;

@@ -96,7 +96,9 @@ TEST_F(NavigatorTest, StartsWithTheEventsOfTheDataFileWithoutAnnouncingThem)
 
 TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
 {
-    // The data folder cannot be made where a file stands in its way.
+    // The data folder cannot be made where a file stands in its way (the
+    // start made it: the file takes the place of the empty folder).
+    ASSERT_TRUE(QDir(m_home->path()).rmdir("Tellvane"));
     QFile blocker(m_home->path() + "/Tellvane");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -117,6 +119,7 @@ TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
 // for nobody.
 TEST_F(NavigatorTest, FailedExitSaveKeepsARescueCopyAndASignalShowsNoBox)
 {
+    ASSERT_TRUE(QDir(m_home->path()).rmdir("Tellvane"));
     QFile blocker(m_home->path() + "/Tellvane");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();

@@ -168,6 +168,28 @@ TEST_F(NotificationTest, ShowActionSelectsThatEventInTheNavigator)
     EXPECT_TRUE(m_dlg->isVisible());
 }
 
+// A save writes version 8 to the file and leaves the stored event as it came,
+// so the notification of a version-7 event still finds it.
+TEST_F(NotificationTest, ShowFindsAVersion7EventAfterASave)
+{
+    OfferService();
+    Start();
+    ASSERT_TRUE(AddMessage("7" + EventText(1299506701, "Door forced").substr(1)));
+    Tick();
+    Store(2, kLevelMessage, "Door opened");
+    Tick();
+    ASSERT_SOON_EQ(m_notifications.m_notes.size(), 2u);
+    m_dlg->OnFileSave();
+    ASSERT_TRUE(m_boxes.isEmpty()) << m_boxes.join('\n').toStdString();
+    m_dlg->hide();
+
+    // The window comes forward either way; on the event only if it was found.
+    ChooseShow(m_notifications.m_notes[0].id);
+    EXPECT_SOON(m_dlg->isVisible());
+    EXPECT_EQ(Field("edtMessage"), "Door forced");
+    EXPECT_EQ(Field("edtCurrent"), "1");
+}
+
 // An alarm among routine messages must not hide behind the last of them,
 // and its red note must not outlive it.
 TEST_F(NotificationTest, AlarmHeadsItsHandOverAndItsNoteGoesOnceAllItToldOfIsRead)

@@ -83,3 +83,16 @@ QString SendEvents(const QStringList& texts)
     send.waitForFinished(10000);
     return QString::fromLocal8Bit(send.readAllStandardOutput());
 }
+
+QStringList NamespaceOptions()
+{
+    for (const QStringList& options :
+         {QStringList{"--mount", "--propagation", "private"},
+          QStringList{"--user", "--map-root-user", "--mount", "--propagation", "private"}}) {
+        QProcess probe;
+        probe.start("unshare", options + QStringList{"true"});
+        if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+            return options;
+    }
+    return {};
+}

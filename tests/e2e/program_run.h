@@ -43,3 +43,8 @@ public:
 
 // Runs tellvane-send with the texts; its standard output.
 QString SendEvents(const QStringList& texts);
+
+// The unshare options that make a private mount namespace here: as root
+// directly, otherwise as root of a user namespace of its own. Empty when
+// neither works.
+QStringList NamespaceOptions();

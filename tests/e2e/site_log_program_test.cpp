@@ -114,21 +114,6 @@ std::vector<CEntry> Events(const std::vector<CEntry>& entries)
     return events;
 }
 
-// How the test may make a mount namespace: as root directly, otherwise as
-// root of a user namespace of its own. Empty when neither works here.
-QStringList NamespaceOptions()
-{
-    for (const QStringList& options :
-         {QStringList{"--mount", "--propagation", "private"},
-          QStringList{"--user", "--map-root-user", "--mount", "--propagation", "private"}}) {
-        QProcess probe;
-        probe.start("unshare", options + QStringList{"true"});
-        if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-            return options;
-    }
-    return {};
-}
-
 // The program inside a private mount namespace, where the test's journal
 // socket is the one the library writes to. unshare and sh each execute the
 // next in place, so the process is the program.
