@@ -5,12 +5,15 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest/QTest>
 #include <algorithm>
 
+#include "event_details_dlg.h"
 #include "generated_archive.h"
 #include "history_dlg.h"
 #include "history_model.h"
+#include "history_row_text.h"
 #include "timeline_widget.h"
 #include "widget_fixture.h"
 
@@ -104,6 +107,16 @@ TEST_F(CHistoryWidgetTest, ListFetchesPagesAsItScrolls)
     });
     EXPECT_EQ(dlg.Model()->RowAt(count - 1)->m_nSeq, oldest->seq);
     EXPECT_LE(dlg.Model()->Pages().HeldPages(), 8u);
+
+    // Enter opens the details of the row, with its arrival and sender.
+    dlg.List()->setCurrentIndex(dlg.Model()->index(count - 1, 0));
+    QTest::keyClick(dlg.List(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.findChild<CEventDetailsDlg*>() != nullptr; }, 10000));
+    const auto fields = dlg.findChild<CEventDetailsDlg*>()->findChildren<QLineEdit*>();
+    const auto arrival = std::find_if(fields.begin(), fields.end(),
+                                      [](QLineEdit* field) { return field->accessibleName() == "Arrival time"; });
+    ASSERT_NE(arrival, fields.end());
+    EXPECT_EQ((*arrival)->text().toStdString(), HistoryTimeText(oldest->arrival_ms / 1000));
 }
 
 TEST_F(CHistoryWidgetTest, CancelledExportLeavesNoFile)

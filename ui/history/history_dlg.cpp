@@ -74,13 +74,17 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, std::string archivePath, size_t pageSi
             m_pProgress->setValue(static_cast<int>(std::min<int64_t>(rows, m_pProgress->maximum())));
     };
     sinks.exportDone = [this](bool cancelled, const std::string& error) { OnExportDone(cancelled, error); };
-    sinks.receivedText = [this](int64_t, std::string text) {
+    sinks.receivedText = [this](int64_t seq, std::string text) {
+        if (!m_DetailsRow || m_DetailsRow->m_nSeq != seq)
+            return;
         CSimpleMessage rec;
         rec.Parse(text);
         auto* details = new CEventDetailsDlg(this);
         details->setAttribute(Qt::WA_DeleteOnClose);
         details->ShowEvent(rec);
         details->EnableSteps(false, false);
+        details->ShowArchived(ToQString(HistoryCellText(*m_DetailsRow, kHistArrival)),
+                              ToQString(HistoryCellText(*m_DetailsRow, kHistSender)));
         details->show();
     };
     m_pWorker = std::make_unique<CHistoryWorker>(std::move(archivePath), this, std::move(sinks), pageSize);
@@ -254,7 +258,7 @@ CHistoryFilter CHistoryDlg::CurrentFilter() const
     filter.m_nLevels = (m_ui->m_chkMessage->isChecked() ? kHistoryMessages : 0u) |
                        (m_ui->m_chkWarning->isChecked() ? kHistoryWarnings : 0u) |
                        (m_ui->m_chkAlarm->isChecked() ? kHistoryAlarms : 0u);
-    filter.m_strSearch = m_ui->m_edtSearch->text().toStdString();
+    filter.m_strSearch = ToLocal8Bit(m_ui->m_edtSearch->text());
     filter.m_strLockingContains = ToLocal8Bit(m_ui->m_edtLocking->text());
     filter.m_strTransponderContains = ToLocal8Bit(m_ui->m_edtTransponder->text());
     filter.m_bIncludeRefused = m_ui->m_chkRefused->isChecked();
@@ -327,8 +331,10 @@ void CHistoryDlg::OnDetails()
     const QModelIndex current = m_ui->m_List->currentIndex();
     if (!current.isValid())
         return;
-    if (const CHistoryRow* row = m_pModel->RowAt(current.row()))
+    if (const CHistoryRow* row = m_pModel->RowAt(current.row())) {
+        m_DetailsRow = *row;
         m_pWorker->ReadText(row->m_nSeq);
+    }
 }
 
 void CHistoryDlg::OnSave()

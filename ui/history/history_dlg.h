@@ -87,4 +87,5 @@ private:
     bool m_bArchiveOff = false;
     QProgressDialog* m_pProgress = nullptr;
     QString m_strExportPath;
+    std::optional<CHistoryRow> m_DetailsRow;  // the row whose text was asked for
 };

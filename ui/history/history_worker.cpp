@@ -131,6 +131,8 @@ void CHistoryWorker::DoRun(uint64_t gen, const CHistoryFilter& filter)
         return ReportFailure(gen, status);
     const CHistoryKey last = rows.empty() ? CHistoryKey{} : m_pQuery->KeyOf(rows.back());
     Answer([this, gen, rows = std::move(rows), last]() mutable { m_Sinks.page(gen, 0, std::move(rows), last); });
+    if (!Current(gen))
+        return;
 
     std::vector<CHistoryKey> ends;
     int64_t count = 0;
@@ -138,6 +140,8 @@ void CHistoryWorker::DoRun(uint64_t gen, const CHistoryFilter& filter)
     if (!status.IsOk())
         return ReportFailure(gen, status);
     Answer([this, gen, count, ends = std::move(ends)]() mutable { m_Sinks.counted(gen, count, std::move(ends)); });
+    if (!Current(gen))
+        return;
 
     // The timeline over the range, or over the archive's span when the
     // range is open at an end.
