@@ -80,7 +80,7 @@ TEST_F(CHistoryWidgetTest, ClickOnBarNarrowsTheListAndBackRestoresTheRange)
 
     dlg.findChild<QPushButton*>("m_btnBack")->click();
     Settle(dlg);
-    EXPECT_EQ(dlg.Range(), CHistoryDlg::CRange{});
+    EXPECT_EQ(dlg.Range(), (CHistoryDlg::CRange{std::nullopt, std::nullopt, kEverything}));
     EXPECT_EQ(dlg.Model()->Count(), StoredBetween(INT64_MIN, INT64_MAX));
 }
 

@@ -171,7 +171,13 @@ void CHistoryDlg::ShowForward()
 void CHistoryDlg::closeEvent(QCloseEvent* event)
 {
     m_pLayout->Save();
-    WriteSettingDword(kRangeSetting, m_ui->m_cmbRange->currentIndex());
+    // A range chosen on the timeline is for this look only; the preset it
+    // was narrowed from is the one to start with next time.
+    int preset = m_Range.m_nPreset;
+    for (auto back = m_Back.rbegin(); preset < 0 && back != m_Back.rend(); ++back)
+        preset = back->m_nPreset;
+    if (preset >= 0)
+        WriteSettingDword(kRangeSetting, preset);
     QDialog::closeEvent(event);
 }
 
@@ -201,7 +207,7 @@ void CHistoryDlg::ApplyPreset(int preset)
     case kThisYear: range = {midnight(QDate(today.year(), 1, 1)), midnight(QDate(today.year() + 1, 1, 1)) - 1}; break;
     default: break;  // Everything: no bounds
     }
-    m_ui->m_cmbRange->setCurrentIndex(preset);
+    range.m_nPreset = preset;
     SetRange(range, true);
 }
 
@@ -213,6 +219,7 @@ void CHistoryDlg::SetRange(const CRange& range, bool keepForBack)
     }
     m_Range = range;
     ShowRangeInFields();
+    m_ui->m_cmbRange->setCurrentIndex(range.m_nPreset);
     Requery();
 }
 
@@ -232,6 +239,7 @@ void CHistoryDlg::OnRangeEdited()
     CRange range{Seconds(m_ui->m_dtFrom->dateTime()), Seconds(m_ui->m_dtTo->dateTime())};
     if (range == m_Range)
         return;
+    m_ui->m_cmbRange->setCurrentIndex(-1);
     m_Back.push_back(m_Range);
     m_ui->m_btnBack->setEnabled(true);
     m_Range = range;

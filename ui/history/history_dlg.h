@@ -38,6 +38,7 @@ public:
 
     struct CRange {
         std::optional<int64_t> m_nFrom, m_nTo;
+        int m_nPreset = -1;  // the preset it came from; -1 for one chosen on the timeline or typed
         bool operator==(const CRange&) const = default;
     };
     const CRange& Range() const { return m_Range; }
