@@ -149,7 +149,8 @@ TEST_F(CHistoryWidgetTest, FailedExportShowsTheMessageAndAMissingArchiveSaysSo)
     ShellServices().choosePath = [&](QWidget*, const CSaveAsRequest&) { return QString::fromStdString(out); };
     dlg.OnSave();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.Exporting(); }, 10000));
-    EXPECT_EQ(m_messages, QStringList{QString::fromStdString("Could not write the file " + out)});
+    // The Monitor export's text for a file that cannot be made.
+    EXPECT_EQ(m_messages, QStringList{QString::fromStdString("Could not open the file " + out)});
 
     CHistoryDlg missing(nullptr, (m_dir / "none.sqlite").string());
     Settle(missing);

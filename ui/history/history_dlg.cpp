@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
@@ -18,6 +19,7 @@
 #include "settings.h"
 #include "shell_services.h"
 #include "simple_message.h"
+#include "string_table.h"
 #include "timeline_widget.h"
 #include "ui_history.h"
 
@@ -73,7 +75,7 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, std::string archivePath, size_t pageSi
         if (m_pProgress)
             m_pProgress->setValue(static_cast<int>(std::min<int64_t>(rows, m_pProgress->maximum())));
     };
-    sinks.exportDone = [this](bool cancelled, const std::string& error) { OnExportDone(cancelled, error); };
+    sinks.exportDone = [this](bool cancelled, ReplaceResult result) { OnExportDone(cancelled, result); };
     sinks.receivedText = [this](int64_t seq, std::string text) {
         if (!m_DetailsRow || m_DetailsRow->m_nSeq != seq)
             return;
@@ -362,16 +364,22 @@ void CHistoryDlg::OnSave()
     m_pProgress->setAutoClose(false);
     m_pProgress->setAutoReset(false);
     connect(m_pProgress, &QProgressDialog::canceled, this, [this] { m_pWorker->CancelExport(); });
-    m_pWorker->Export(CurrentFilter(), ToLocal8Bit(QDir::toNativeSeparators(path)));
+    // A link the user chose is written through, as the Monitor's export does.
+    const QFileInfo chosen(path);
+    const QString target = chosen.isSymLink() && chosen.exists() ? chosen.canonicalFilePath() : path;
+    m_pWorker->Export(CurrentFilter(), QFile::encodeName(target).toStdString());
 }
 
-void CHistoryDlg::OnExportDone(bool, const std::string& error)
+void CHistoryDlg::OnExportDone(bool cancelled, ReplaceResult result)
 {
     if (m_pProgress) {
         m_pProgress->hide();
         m_pProgress->deleteLater();
         m_pProgress = nullptr;
     }
-    if (!error.empty())
-        ShowMessage(this, QString::fromLocal8Bit(error.c_str()));
+    if (cancelled || result == ReplaceResult::Replaced)
+        return;
+    const std::string_view text = result == ReplaceResult::OpenFailed ? kTextCouldNotOpen : kTextCouldNotWrite;
+    ShowMessage(this, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())) +
+                          QDir::toNativeSeparators(m_strExportPath));
 }

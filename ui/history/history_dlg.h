@@ -70,7 +70,7 @@ private:
     void OnDetails();
     void ShowArchiveState(uint64_t gen, EArchiveState state, const std::string& why);
     void ShowCount();
-    void OnExportDone(bool cancelled, const std::string& error);
+    void OnExportDone(bool cancelled, ReplaceResult result);
 
     std::unique_ptr<Ui::CHistoryDlg> m_ui;
     std::unique_ptr<CMonitorLayout> m_pLayout;

@@ -7,7 +7,6 @@
 
 #include "file_replace.h"
 #include "history_row_text.h"
-#include "string_table.h"
 
 CHistoryWorker::CHistoryWorker(std::string archivePath, QObject* receiver, CHistorySinks sinks, size_t pageSize)
     : m_strPath(std::move(archivePath)), m_pReceiver(receiver), m_Sinks(std::move(sinks)), m_nPageSize(pageSize)
@@ -168,12 +167,11 @@ void CHistoryWorker::DoRun(uint64_t gen, const CHistoryFilter& filter)
 
 void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& path)
 {
-    const auto done = [this](bool cancelled, std::string error) {
-        Answer([this, cancelled, error = std::move(error)] { m_Sinks.exportDone(cancelled, error); });
+    const auto done = [this](bool cancelled, ReplaceResult result) {
+        Answer([this, cancelled, result] { m_Sinks.exportDone(cancelled, result); });
     };
-    const std::string failure = std::string(kTextCouldNotWrite) + path;
     if (!Open(m_nLatest.load()))
-        return done(false, failure);
+        return done(false, ReplaceResult::WriteFailed);
     CHistoryQuery query(m_Db.get(), filter);
     std::string bytes = FormatCsv({HistoryExportHeader()}, kHistoryExportFields, ',');
     const CHistoryStatus status = query.Stream(
@@ -186,8 +184,8 @@ void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& p
             return !m_bCancelExport.load();
         });
     if (m_bCancelExport || status.m_eResult == EHistoryResult::Interrupted)
-        return done(true, {});
-    if (!status.IsOk() || ReplaceFileContents(path, bytes, FileAccess::kShared) != ReplaceResult::Replaced)
-        return done(false, failure);
-    done(false, {});
+        return done(true, ReplaceResult::Replaced);
+    if (!status.IsOk())
+        return done(false, ReplaceResult::WriteFailed);
+    done(false, ReplaceFileContents(path, bytes, FileAccess::kShared));
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "file_replace.h"
 #include "history_query.h"
 #include "history_reader.h"
 
@@ -32,8 +33,8 @@ struct CHistorySinks {
     std::function<void(uint64_t gen, int64_t count, std::vector<CHistoryKey> ends)> counted;
     std::function<void(uint64_t gen, std::vector<CTimelineBucket> buckets, ETimelineUnit unit)> timeline;
     std::function<void(int64_t rows)> exportProgress;
-    // result: the file's bytes were written (empty error), cancelled, or failed.
-    std::function<void(bool cancelled, const std::string& error)> exportDone;
+    // How the export ended: written, or why not; cancelled writes nothing.
+    std::function<void(bool cancelled, ReplaceResult result)> exportDone;
     std::function<void(int64_t seq, std::string text)> receivedText;
 };
 
