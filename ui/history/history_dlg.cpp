@@ -68,6 +68,13 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, std::string archivePath, size_t pageSi
     sinks.timeline = [this](uint64_t gen, std::vector<CTimelineBucket> buckets, ETimelineUnit unit) {
         if (gen != m_nGen)
             return;
+        // An open range shows the span of the archive's events.
+        if (!buckets.empty() && (!m_Range.m_nFrom || !m_Range.m_nTo)) {
+            m_bShowingRange = true;
+            m_ui->m_dtFrom->setDateTime(QDateTime::fromSecsSinceEpoch(m_Range.m_nFrom.value_or(buckets.front().m_nStart)));
+            m_ui->m_dtTo->setDateTime(QDateTime::fromSecsSinceEpoch(m_Range.m_nTo.value_or(buckets.back().m_nEnd - 1)));
+            m_bShowingRange = false;
+        }
         m_ui->m_Timeline->SetBuckets(std::move(buckets), unit);
         m_bTimelined = true;
     };
@@ -242,8 +249,11 @@ void CHistoryDlg::OnRangeEdited()
     if (range == m_Range)
         return;
     m_ui->m_cmbRange->setCurrentIndex(-1);
-    m_Back.push_back(m_Range);
-    m_ui->m_btnBack->setEnabled(true);
+    // One edit, however many keys it took, is one step back.
+    if (!m_Typing.isActive()) {
+        m_Back.push_back(m_Range);
+        m_ui->m_btnBack->setEnabled(true);
+    }
     m_Range = range;
     m_Typing.start();
 }
