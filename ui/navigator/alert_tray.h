@@ -33,6 +33,7 @@ public:
 signals:
     void showRequested();
     void monitorRequested();
+    void historyRequested();
     void allReadRequested();
     void exitRequested();
 

@@ -37,6 +37,7 @@ void CAlerts::Start()
     m_pTray = new CAlertTray(m_pWindow->windowIcon(), this);
     connect(m_pTray, &CAlertTray::showRequested, this, &CAlerts::showRequested);
     connect(m_pTray, &CAlertTray::monitorRequested, this, &CAlerts::monitorRequested);
+    connect(m_pTray, &CAlertTray::historyRequested, this, &CAlerts::historyRequested);
     connect(m_pTray, &CAlertTray::allReadRequested, this, &CAlerts::allReadRequested);
     connect(m_pTray, &CAlertTray::exitRequested, this, &CAlerts::exitRequested);
     m_pNotifier = new CDesktopNotifier(this);

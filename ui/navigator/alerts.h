@@ -44,6 +44,7 @@ public:
 signals:
     void showRequested();
     void monitorRequested();
+    void historyRequested();
     void allReadRequested();
     void exitRequested();
     // A notification's "Show": the event it named.

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSessionManager>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -19,6 +20,7 @@
 #include "event_file.h"
 #include "event_level.h"
 #include "event_store.h"
+#include "history_dlg.h"
 #include "level_icons.h"
 #include "monitor_dlg.h"
 #include "options_dlg.h"
@@ -391,6 +393,7 @@ void CNavigatorDlg::OnMonitor()
     if (!m_pMonitor) {
         m_pMonitor = new CMonitorDlg(this);
         connect(m_pMonitor, &CMonitorDlg::showNavigator, this, &QWidget::show);
+        connect(m_pMonitor, &CMonitorDlg::historyRequested, this, &CNavigatorDlg::OnHistory);
     }
     m_pMonitor->FillList();
     m_pMonitor->show();
@@ -421,6 +424,9 @@ void CNavigatorDlg::ConnectAlerts()
     m_pAlerts = new CAlerts(this);
     connect(m_pAlerts, &CAlerts::showRequested, this, &CNavigatorDlg::ShowNavigator);
     connect(m_pAlerts, &CAlerts::monitorRequested, this, &CNavigatorDlg::OnMonitor);
+    connect(m_pAlerts, &CAlerts::historyRequested, this, &CNavigatorDlg::OnHistory);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this), &QShortcut::activated, this,
+            &CNavigatorDlg::OnHistory);
     connect(m_pAlerts, &CAlerts::allReadRequested, this, &CNavigatorDlg::OnAllRead);
     connect(m_pAlerts, &CAlerts::eventRequested, this, &CNavigatorDlg::OnShowEvent);
     connect(m_pAlerts, &CAlerts::exitRequested, this, [this] {
@@ -447,9 +453,22 @@ void CNavigatorDlg::AddAlertsEntry()
     connect(alerts, &QAction::triggered, this, &CNavigatorDlg::OnAlerts);
     const qsizetype afterSave = entries.indexOf(m_ui->actionSave) + 1;
     file->insertAction(afterSave < entries.size() ? entries[afterSave] : nullptr, alerts);
+    QAction* history = new QAction(QStringLiteral("&History..."), file);
+    history->setObjectName("actionHistory");
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WidgetShortcut);  // the window's own shortcut serves; this one is shown
+    connect(history, &QAction::triggered, this, &CNavigatorDlg::OnHistory);
+    file->insertAction(afterSave < entries.size() ? entries[afterSave] : nullptr, history);
 }
 
 void CNavigatorDlg::OnAlerts() { m_pAlerts->OnAlertsDialog(); }
+
+void CNavigatorDlg::OnHistory()
+{
+    if (!m_pHistory)
+        m_pHistory = new CHistoryDlg(this);
+    m_pHistory->ShowForward();
+}
 
 void CNavigatorDlg::ShowNavigator()
 {

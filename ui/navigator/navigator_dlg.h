@@ -15,6 +15,7 @@
 #include "simple_message.h"
 
 class CAlerts;
+class CHistoryDlg;
 class CMonitorDlg;
 class QEventLoop;
 class QAction;
@@ -67,6 +68,7 @@ public:
         m_strLockingSystem;
     CMonitorDlg* m_pMonitor = nullptr;
     CAlerts* m_pAlerts = nullptr;
+    CHistoryDlg* m_pHistory = nullptr;  // made on first use, one for the run
 
 public slots:
     void OnNext();
@@ -79,6 +81,7 @@ public slots:
     void OnMonitor();
     void OnOptions();
     void OnAlerts();
+    void OnHistory();
     // Restores and raises the window (the tray, a notification).
     void ShowNavigator();
     // Shows rec, if it is still stored, in the window brought forward.
