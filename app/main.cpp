@@ -3,6 +3,7 @@
 
 #include "agent_app.h"
 #include "command_line.h"
+#include "parent_console.h"
 #include "window_platform.h"
 
 namespace {
@@ -14,6 +15,7 @@ constexpr char kNoDisplay[] =
 
 int main(int argc, char** argv)
 {
+    UseParentConsole();
     if (const auto answered = AnswerCommandLine(argc, argv, std::cout, std::cerr))
         return *answered;
     // Qt's own options (-reverse, -platform, -style ...) are not the

@@ -158,3 +158,7 @@ std::string PeerUserName(const CPeer& peer)
 }
 
 int64_t CurrentUserId() { return getuid(); }
+
+std::string PeerAccountId(const CPeer& peer) { return peer.m_nUid < 0 ? std::string() : std::to_string(peer.m_nUid); }
+
+void LearnClientAccount(std::intptr_t, CPeer&) {}

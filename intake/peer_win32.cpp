@@ -1,8 +1,11 @@
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
+#include <cstdlib>
 #include <memory>
-#include <vector>
 
+#include "account_win32.h"
 #include "peer.h"
 
 namespace {
@@ -11,47 +14,79 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 
 // Process id 0 is the idle process, never at the end of a pipe: a system
 // that answers with it does not know the peer.
-CPeer FromProcessId(BOOL known, ULONG pid)
+CPeer FromProcessId(BOOL (*ask)(HANDLE, PULONG), HANDLE pipe)
 {
-    return known && pid != 0 ? CPeer{static_cast<int64_t>(pid), -1} : CPeer{};
+    ULONG pid = 0;
+    CPeer peer;
+    if (ask(pipe, &pid) && pid != 0)
+        peer.m_nPid = static_cast<int64_t>(pid);
+    return peer;
 }
 
-using CHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
-
-// DOMAIN\name of the account whose token the process carries.
-std::string AccountOfProcess(DWORD pid)
+// The client's account as the pipe tells it. Taking on the client's
+// identity works across accounts, where opening another user's process
+// does not; a client that allows no more than anonymity tells nothing.
+std::string ClientSid(HANDLE pipe)
 {
-    CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid), &CloseHandle);
-    HANDLE rawToken = nullptr;
-    if (!process || !OpenProcessToken(process.get(), TOKEN_QUERY, &rawToken))
+    if (!ImpersonateNamedPipeClient(pipe))
         return {};
-    CHandle token(rawToken, &CloseHandle);
-    DWORD size = 0;
-    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    std::vector<char> user(size);
-    if (size == 0 || !GetTokenInformation(token.get(), TokenUser, user.data(), size, &size))
+    std::string sid;
+    HANDLE token = nullptr;
+    // Opened as this process, which may read its own thread's token.
+    if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
+        sid = TokenUserSid(token);
+        CloseHandle(token);
+    }
+    // A thread that kept the client's identity would serve everything after
+    // as that client: no way on is safe.
+    if (!RevertToSelf())
+        std::abort();
+    return sid;
+}
+
+// The account that made the pipe, as its owner tells it: second best to the
+// maker's own token (an administrator's objects belong to Administrators),
+// which another user's process does not let us read.
+std::string OwnerSid(HANDLE pipe)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                        &descriptor)
+        != ERROR_SUCCESS)
         return {};
-    char name[256], domain[256];
-    DWORD nameSize = sizeof name, domainSize = sizeof domain;
-    SID_NAME_USE use;
-    const PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
-    if (!LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use))
-        return {};
-    return domainSize > 0 ? std::string(domain) + "\\" + name : std::string(name);
+    std::string sid;
+    LPSTR text = nullptr;
+    if (owner && ConvertSidToStringSidA(owner, &text)) {
+        sid = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return sid;
 }
 
 }  // namespace
 
 CPeer PeerOfClient(std::intptr_t connection)
 {
-    ULONG pid = 0;
-    return FromProcessId(GetNamedPipeClientProcessId(AsHandle(connection), &pid), pid);
+    return FromProcessId(GetNamedPipeClientProcessId, AsHandle(connection));
+}
+
+void LearnClientAccount(std::intptr_t connection, CPeer& peer)
+{
+    peer.m_strSid = ClientSid(AsHandle(connection));
+    if (peer.m_strSid.empty() && peer.m_nPid > 0)
+        peer.m_strSid = ProcessUserSid(static_cast<DWORD>(peer.m_nPid));
 }
 
 CPeer PeerOfServer(std::intptr_t connection)
 {
-    ULONG pid = 0;
-    return FromProcessId(GetNamedPipeServerProcessId(AsHandle(connection), &pid), pid);
+    CPeer peer = FromProcessId(GetNamedPipeServerProcessId, AsHandle(connection));
+    if (peer.m_nPid > 0)
+        peer.m_strSid = ProcessUserSid(static_cast<DWORD>(peer.m_nPid));
+    if (peer.m_strSid.empty())
+        peer.m_strSid = OwnerSid(AsHandle(connection));
+    return peer;
 }
 
 CPeer FindEndpointHolder(const std::string& name, int64_t /*likelyPid*/)
@@ -68,7 +103,12 @@ CPeer FindEndpointHolder(const std::string& name, int64_t /*likelyPid*/)
 
 std::string PeerUserName(const CPeer& peer)
 {
-    return peer.m_nPid < 0 ? std::string() : AccountOfProcess(static_cast<DWORD>(peer.m_nPid));
+    return AccountNameOfSid(peer.m_strSid);
+}
+
+std::string PeerAccountId(const CPeer& peer)
+{
+    return peer.m_strSid;
 }
 
 int64_t CurrentUserId() { return -1; }

@@ -52,13 +52,32 @@ bool Answer(PipeHandle hPipe, const char* request)
     return WriteReply(hPipe, reply, replyLength);
 }
 
-void Serve(PipeHandle hPipe, const CPeer& sender)
+bool IsAccepted(const CPeer& sender)
+{
+    const CPipeServerConfig& config = s_Server.m_config;
+    if (!config.m_acceptSender || config.m_acceptSender(sender))
+        return true;
+    if (config.m_onSenderRefused)
+        config.m_onSenderRefused(sender);
+    return false;
+}
+
+void Serve(PipeHandle hPipe, CPeer sender)
 {
     char request[kRequestSize];
+    bool judged = false;
     for (;;) {
         std::size_t length = 0;
         if (g_StopPipe != 0 || ReadRequest(hPipe, request, length) != ReadStatus::kMessage)
             return;
+        // A Windows pipe tells its client's account only once something has
+        // been read from it, so a sender is judged by its first message.
+        if (!judged) {
+            LearnClientAccount(hPipe, sender);
+            if (!IsAccepted(sender))
+                return;
+            judged = true;
+        }
         // Answering promises the text will be stored, so room comes first.
         if (!ReserveQueueRoom(g_StopPipe))
             return;
@@ -80,21 +99,10 @@ void EndConnection(ConnectionId id, PipeHandle hPipe, bool reapLater)
     ReleasePipe(hPipe);
 }
 
-bool IsAccepted(const CPeer& sender)
-{
-    const CPipeServerConfig& config = s_Server.m_config;
-    if (!config.m_acceptSender || config.m_acceptSender(sender))
-        return true;
-    if (config.m_onSenderRefused)
-        config.m_onSenderRefused(sender);
-    return false;
-}
-
 void InstanceThread(void* param)
 {
     const std::unique_ptr<CInstanceBlock> block(static_cast<CInstanceBlock*>(param));
-    if (IsAccepted(block->m_Sender))
-        Serve(block->m_hPipe, block->m_Sender);
+    Serve(block->m_hPipe, block->m_Sender);
     EndConnection(block->m_id, block->m_hPipe, !block->m_onEnded);
     if (block->m_onEnded)
         block->m_onEnded(block->m_id);

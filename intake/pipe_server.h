@@ -52,11 +52,12 @@ struct CPipeServerConfig {
     // ReapEndedConnections.
     std::function<void(ConnectionId)> m_onConnectionEnded;
 
-    // The senders whose texts are taken; empty takes everyone. A sender
-    // refused gets no reply: its connection is closed unread, and
-    // m_onSenderRefused hears of it. Both run on the connection thread's
-    // small stack: they should decide from the peer's ids alone and hand
-    // anything more (a user name, a log entry) to another thread.
+    // The senders whose texts are taken; empty takes everyone. A sender is
+    // judged by its first message: refused, it gets no reply, its
+    // connection is closed with nothing queued, and m_onSenderRefused hears
+    // of it. Both run on the connection thread's small stack: they should
+    // decide from the peer's ids alone and hand anything more (a user name,
+    // a log entry) to another thread.
     std::function<bool(const CPeer&)> m_acceptSender;
     std::function<void(const CPeer&)> m_onSenderRefused;
 

@@ -1,8 +1,10 @@
 // The endpoint as the named pipe \\.\pipe\<name>: message mode, one
-// instance per connected client, open to every local user and process.
+// instance per connected client, open to every local user and process and
+// to nobody elsewhere.
 #include <windows.h>
+#include <sddl.h>
 
-#include <cstdlib>
+#include <atomic>
 
 #include "pipe_platform.h"
 #include "pipe_server.h"
@@ -12,15 +14,33 @@ static_assert(sizeof(HANDLE) <= sizeof(ThreadHandle));
 namespace {
 
 constexpr DWORD kOpenMode = PIPE_ACCESS_DUPLEX;
-constexpr DWORD kPipeMode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT;
+// Clients on other machines could otherwise reach the pipe over the network
+// (\\HOST\pipe\zqevent); events come from the lock software on this one.
+constexpr DWORD kPipeMode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
 constexpr DWORD kBufferSize = 2028;
 constexpr DWORD kDefaultTimeoutMs = 100;
-constexpr std::size_t kDescriptorBlockSize = 80;
+
+// Who may do what with the pipe, the denial first:
+// - network logons nothing, whatever else they are;
+// - its owner everything, above all changing this list and creating
+//   further instances of the name;
+// - everyone else what a sender needs: read, write, the pipe's attributes
+//   (message mode) and waiting on it (0x12019b: FILE_GENERIC_READ |
+//   FILE_GENERIC_WRITE without FILE_CREATE_PIPE_INSTANCE, which squatting
+//   on the name would need).
+// Protected, so nothing is inherited into it.
+constexpr wchar_t kPipeSecurity[] = L"D:P(D;;GA;;;NU)(A;;GA;;;OW)(A;;0x12019b;;;WD)";
 
 // Made by the listener when it starts and freed when it ends; every
 // instance it creates shares it.
-void* s_pDescriptor = nullptr;
+PSECURITY_DESCRIPTOR s_pDescriptor = nullptr;
 SECURITY_ATTRIBUTES s_Attributes{};
+
+// This process's instances of the name that are still open. While there
+// are none, a new one must be the name's first, so that another process
+// that has taken the name is found out rather than joined: its clients
+// would otherwise be shared with it.
+std::atomic<int> s_nOpenInstances{0};
 
 HANDLE AsHandle(PipeHandle pipe)
 {
@@ -54,12 +74,9 @@ DWORD WINAPI ThreadEntry(LPVOID param)
 
 bool PreparePipeLoop()
 {
-    s_pDescriptor = std::malloc(kDescriptorBlockSize);
-    if (!s_pDescriptor)
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kPipeSecurity, SDDL_REVISION_1, &s_pDescriptor,
+                                                              nullptr))
         return false;
-    // A present but null access list lets every local user connect.
-    InitializeSecurityDescriptor(s_pDescriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(s_pDescriptor, TRUE, nullptr, FALSE);
     s_Attributes.nLength = sizeof s_Attributes;
     s_Attributes.lpSecurityDescriptor = s_pDescriptor;
     s_Attributes.bInheritHandle = TRUE;
@@ -68,15 +85,23 @@ bool PreparePipeLoop()
 
 void FinishPipeLoop()
 {
-    std::free(s_pDescriptor);
+    LocalFree(s_pDescriptor);
     s_pDescriptor = nullptr;
 }
 
 PipeHandle CreatePipeInstance(const std::string& name)
 {
-    const HANDLE pipe = CreateNamedPipeA(PipePath(name).c_str(), kOpenMode, kPipeMode, PIPE_UNLIMITED_INSTANCES,
-                                         kBufferSize, kBufferSize, kDefaultTimeoutMs, &s_Attributes);
-    return pipe == INVALID_HANDLE_VALUE ? kNoPipe : reinterpret_cast<PipeHandle>(pipe);
+    // A connection that ends between the count and the creation leaves a
+    // moment in which another process could take the name and this
+    // instance join it; the next instance after that finds it out.
+    const DWORD firstInstance = s_nOpenInstances == 0 ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0;
+    const HANDLE pipe = CreateNamedPipeA(PipePath(name).c_str(), kOpenMode | firstInstance, kPipeMode,
+                                         PIPE_UNLIMITED_INSTANCES, kBufferSize, kBufferSize, kDefaultTimeoutMs,
+                                         &s_Attributes);
+    if (pipe == INVALID_HANDLE_VALUE)
+        return kNoPipe;
+    ++s_nOpenInstances;
+    return reinterpret_cast<PipeHandle>(pipe);
 }
 
 WaitStatus WaitForClient(PipeHandle instance, PipeHandle& connection)
@@ -89,7 +114,7 @@ WaitStatus WaitForClient(PipeHandle instance, PipeHandle& connection)
         connection = instance;
         return WaitStatus::kConnected;
     }
-    CloseHandle(AsHandle(instance));
+    ReleasePipe(instance);
     return WaitStatus::kNone;
 }
 
@@ -131,6 +156,7 @@ void EndConversation(PipeHandle connection)
 void ReleasePipe(PipeHandle connection)
 {
     CloseHandle(AsHandle(connection));
+    --s_nOpenInstances;
 }
 
 void InterruptConnection(PipeHandle, ThreadHandle thread)

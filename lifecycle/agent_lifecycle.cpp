@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 
+#include "account.h"
 #include "alert_settings.h"
 #include "app_directory.h"
 #include "diagnostic_file.h"
@@ -33,16 +34,12 @@ constexpr int kReapPeriodMs = 1000;
 // last lines; a log that is stuck loses them.
 constexpr auto kJournalFlushWait = std::chrono::seconds(1);
 
-// Everyone when the list is empty; otherwise only the users it names, so a
-// sender whose user is not known is refused too.
-std::function<bool(const CPeer&)> SenderFilter(const std::string& list)
+// None for everyone, so the server need not ask.
+std::function<bool(const CPeer&)> SenderFilter(const CSenderList& senders)
 {
-    const auto uids = ParseSenderUids(list);
-    if (!uids)
+    if (senders.m_bEveryone)
         return {};
-    return [uids = *uids](const CPeer& sender) {
-        return std::find(uids.begin(), uids.end(), sender.m_nUid) != uids.end();
-    };
+    return [senders](const CPeer& sender) { return senders.Allows(PeerAccountId(sender)); };
 }
 
 }  // namespace
@@ -129,7 +126,14 @@ void CAgentLifecycle::StartIntake()
     CPipeServerConfig config;
     // No end notices: one per connection would wake the GUI thread for
     // every event sent on a connection of its own. A timer reaps instead.
-    config.m_acceptSender = SenderFilter(gSenderUids);
+    const CSenderList senders = ParseSenderList(gSenderUids);
+    if (!senders.m_bEveryone && senders.m_ids.empty()) {
+        const std::string text = "Refusing every sender: \"" + senders.m_strUnreadable + "\" in " + kSenderUidsSetting
+                                 + " is not " + std::string(kAccountWordKind);
+        JournalAgent(AgentEvent::kSenderListUnreadable, text);
+        std::cerr << text << std::endl;
+    }
+    config.m_acceptSender = SenderFilter(senders);
     // Neither builds its entry where it is called (the first is called on a
     // connection thread's small stack): the entries, and the user look-ups
     // in them, are made on the site log's thread.

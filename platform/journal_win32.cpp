@@ -1,26 +1,17 @@
-#include <windows.h>
-
 #include <cstdlib>
 
+#include "event_log_win32.h"
 #include "journal.h"
+#include "tellvane_messages.h"
+#include "wide_text_win32.h"
 
 namespace {
-
-constexpr DWORD kEventId = 1;
 
 // Registered once and kept: every entry of the process goes through it.
 HANDLE EventSource()
 {
-    static const HANDLE source = RegisterEventSourceA(nullptr, "Tellvane");
+    static const HANDLE source = RegisterEventSourceW(nullptr, L"Tellvane");
     return source;
-}
-
-WORD EventType(std::string_view priority)
-{
-    const int level = priority.empty() ? 6 : std::atoi(std::string(priority).c_str());
-    if (level <= 3)
-        return EVENTLOG_ERROR_TYPE;
-    return level == 4 ? EVENTLOG_WARNING_TYPE : EVENTLOG_INFORMATION_TYPE;
 }
 
 // The readable line first, then every other field as NAME=value.
@@ -34,16 +25,35 @@ std::string EventText(const CJournalEntry& entry)
     return text;
 }
 
+std::wstring WideFromBytes(std::string_view bytes)
+{
+    std::wstring wide = WideText(bytes, CP_UTF8, MB_ERR_INVALID_CHARS);
+    return wide.empty() ? WideText(bytes, CP_ACP) : wide;
+}
+
 }  // namespace
+
+CEventLogRecord EventLogRecord(const CJournalEntry& entry)
+{
+    const std::string_view priority = JournalFieldValue(entry, "PRIORITY");
+    const int level = priority.empty() ? 6 : std::atoi(std::string(priority).c_str());
+    CEventLogRecord record;
+    if (level <= 3)
+        record = {EVENTLOG_ERROR_TYPE, MSG_TELLVANE_ERROR, {}};
+    else if (level == 4)
+        record = {EVENTLOG_WARNING_TYPE, MSG_TELLVANE_WARNING, {}};
+    else
+        record = {EVENTLOG_INFORMATION_TYPE, MSG_TELLVANE_INFORMATION, {}};
+    record.m_strText = WideFromBytes(EventText(entry));
+    return record;
+}
 
 bool WriteJournalEntry(const CJournalEntry& entry)
 {
     const HANDLE source = EventSource();
     if (!source)
         return false;
-    const std::string text = EventText(entry);
-    const char* strings[] = {text.c_str()};
-    return ReportEventA(source, EventType(JournalFieldValue(entry, "PRIORITY")), 0, kEventId, nullptr, 1, 0, strings,
-                        nullptr)
-           != FALSE;
+    const CEventLogRecord record = EventLogRecord(entry);
+    const wchar_t* strings[] = {record.m_strText.c_str()};
+    return ReportEventW(source, record.m_nType, 0, record.m_nEventId, nullptr, 1, 0, strings, nullptr) != FALSE;
 }

@@ -1,7 +1,8 @@
 // Desktop notifications: a short note on the desktop per new event, with a
 // default action that brings the program forward on that event. The
 // freedesktop notification service over the session bus on Linux; on
-// Windows the tray icon is the desktop alert and this does nothing.
+// Windows the tray icon's messages, which Windows 10 and 11 show as
+// notifications.
 #pragma once
 
 #include <memory>
@@ -18,13 +19,16 @@ struct CDesktopNotice {
     quint64 key = 0;  // handed back by Activated
 };
 
+class QSystemTrayIcon;
+
 class CDesktopNotifier : public QObject {
     Q_OBJECT
 
 public:
     // Connects to the user's session bus, if there is one; without it, or
     // without a notification service on it, Notify does nothing, silently.
-    explicit CDesktopNotifier(QObject* parent = nullptr);
+    // On Windows the notices are tray's messages, and nothing without it.
+    explicit CDesktopNotifier(QObject* parent = nullptr, QSystemTrayIcon* tray = nullptr);
     ~CDesktopNotifier() override;
 
     // Never waits for the service.
@@ -34,7 +38,8 @@ public:
     void Close(quint64 key);
 
 signals:
-    // The user chose the notice's default action ("Show").
+    // The user chose the notice's default action ("Show"), or clicked the
+    // tray's message, which is always the newest notice's.
     void Activated(quint64 key);
 
 private slots:

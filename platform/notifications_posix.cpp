@@ -56,7 +56,8 @@ struct CDesktopNotifier::CImpl {
     QHash<quint64, bool> awaiting;
 };
 
-CDesktopNotifier::CDesktopNotifier(QObject* parent) : QObject(parent), m_pImpl(std::make_unique<CImpl>())
+CDesktopNotifier::CDesktopNotifier(QObject* parent, QSystemTrayIcon*)
+    : QObject(parent), m_pImpl(std::make_unique<CImpl>())
 {
     // A connection of its own, found when the notifier is made rather than
     // once per process, so it follows the environment of the moment.

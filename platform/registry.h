@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct RegKey;  // an open key; platform-defined
@@ -30,6 +31,13 @@ RegKeyHandle RegOpenPath(const RegRoot& root, const std::string& path);
 int32_t RegReadDword(const RegRoot& root, const std::string& path, const std::string& name, int32_t def);
 std::string RegReadString(const RegRoot& root, const std::string& path, const std::string& name,
                           const std::string& def);
+// A text that may have been written by hand as a list: a settings file's
+// comma-separated values, or a REG_MULTI_SZ, read as its items joined by
+// commas. def when the value is missing; nothing when it is there but of
+// another kind (a number, binary data), which a caller must not take for
+// missing.
+std::optional<std::string> RegReadList(const RegRoot& root, const std::string& path, const std::string& name,
+                                       const std::string& def);
 bool RegWriteDword(const RegRoot& root, const std::string& path, const std::string& name, int32_t value);
 bool RegWriteString(const RegRoot& root, const std::string& path, const std::string& name, const std::string& text);
 

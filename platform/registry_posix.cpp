@@ -93,6 +93,22 @@ std::string RegReadString(const RegRoot& root, const std::string& path, const st
     return std::string(bytes.constData(), qstrnlen(bytes.constData(), bytes.size()));
 }
 
+std::optional<std::string> RegReadList(const RegRoot& root, const std::string& path, const std::string& name,
+                                       const std::string& def)
+{
+    RegKeyHandle key = RegOpenPath(root, path);
+    if (!key)
+        return def;
+    const QVariant value = key->settings.value(Text(name));
+    switch (value.typeId()) {
+    case QMetaType::UnknownType: return def;
+    case QMetaType::QString: return value.toString().toLocal8Bit().toStdString();
+    // name=101,102 without quotes is a list to the settings file.
+    case QMetaType::QStringList: return value.toStringList().join(',').toLocal8Bit().toStdString();
+    default: return std::nullopt;
+    }
+}
+
 namespace {
 
 bool WriteValue(const RegRoot& root, const std::string& path, const std::string& name, const QVariant& value)

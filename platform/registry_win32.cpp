@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -108,6 +109,32 @@ std::string RegReadString(const RegRoot& root, const std::string& path, const st
     if (length >= data.size())
         return DefaultText(def);  // the text and its zero byte do not fit
     return std::string(data.data(), length);
+}
+
+std::optional<std::string> RegReadList(const RegRoot& root, const std::string& path, const std::string& name,
+                                       const std::string& def)
+{
+    RegKeyHandle key = RegOpenPath(root, path);
+    if (!key)
+        return def;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key->m_hKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return def;
+    if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
+        return std::nullopt;
+    std::string data(size, '\0');
+    if (RegQueryValueExA(key->m_hKey, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size)
+        != ERROR_SUCCESS)
+        return std::nullopt;  // changed under our hands: not what was asked about
+    data.resize(size);
+    // A REG_MULTI_SZ holds its items each ended by a zero byte, and one more
+    // zero byte at the end.
+    while (!data.empty() && data.back() == '\0')
+        data.pop_back();
+    if (type != REG_MULTI_SZ)
+        data.resize(strnlen(data.c_str(), data.size()));
+    std::replace(data.begin(), data.end(), '\0', ',');
+    return data;
 }
 
 bool RegWriteDword(const RegRoot& root, const std::string& path, const std::string& name, int32_t value)

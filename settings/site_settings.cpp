@@ -1,7 +1,9 @@
 #include "site_settings.h"
 
-#include <charconv>
+#include <algorithm>
 
+#include "account.h"
+#include "registry.h"
 #include "settings.h"
 
 int32_t gJournal = 1;
@@ -10,32 +12,52 @@ std::string gSenderUids;
 void ReadSiteSettings()
 {
     gJournal = ReadSettingDword(kJournalSetting, 1);
-    gSenderUids = ReadSettingString(kSenderUidsSetting, "");
+    // A value of another kind than text (a number, binary data) names no
+    // account; read as one word that names none, it lets nobody in.
+    gSenderUids = RegReadList(UserSettingsRoot(), kSettingsPath, kSenderUidsSetting, "").value_or("\"(not a text)\"");
 }
 
-std::optional<std::vector<int64_t>> ParseSenderUids(std::string_view list)
+std::vector<std::string> SplitSenderList(std::string_view list)
 {
-    std::vector<int64_t> uids;
-    bool mistyped = false;
-    std::size_t start = 0;
-    while (start < list.size()) {
-        std::size_t end = list.find_first_of(", \t", start);
-        if (end == std::string_view::npos)
-            end = list.size();
-        const std::string_view word = list.substr(start, end - start);
-        start = end + 1;
-        if (word.empty())
-            continue;
-        int64_t uid = -1;
-        const auto [rest, error] = std::from_chars(word.data(), word.data() + word.size(), uid);
-        if (error != std::errc() || rest != word.data() + word.size() || uid < 0)
-            mistyped = true;
-        else
-            uids.push_back(uid);
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false, inWord = false;
+    for (const char c : list) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;  // "" is a word, if an empty one
+        } else if (!quoted && (c == ' ' || c == '\t' || c == ',')) {
+            if (inWord)
+                words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
     }
-    if (uids.empty() && !mistyped)
-        return std::nullopt;
-    if (mistyped)
-        uids.clear();
-    return uids;
+    if (inWord)
+        words.push_back(std::move(word));
+    return words;
+}
+
+CSenderList ParseSenderList(std::string_view list)
+{
+    CSenderList senders;
+    for (const std::string& word : SplitSenderList(list)) {
+        senders.m_bEveryone = false;
+        const std::optional<std::string> id = AccountIdOf(word);
+        if (!id) {
+            senders.m_ids.clear();
+            senders.m_strUnreadable = word;
+            break;
+        }
+        senders.m_ids.push_back(*id);
+    }
+    return senders;
+}
+
+bool CSenderList::Allows(const std::string& accountId) const
+{
+    return m_bEveryone || std::find(m_ids.begin(), m_ids.end(), accountId) != m_ids.end();
 }

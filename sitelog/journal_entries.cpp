@@ -38,19 +38,27 @@ std::string EventMessage(const CSimpleMessage& rec)
     return message;
 }
 
-// The names of a peer's two fields, e.g. TELLVANE_SENDER_PID and _UID.
+// The names of a peer's fields, e.g. TELLVANE_SENDER_PID and _UID; a
+// Windows peer has an account (SID and name) instead of a user id.
 struct CPeerFieldNames {
-    std::string_view m_pid, m_uid;
+    std::string_view m_pid, m_uid, m_sid, m_account;
 };
-constexpr CPeerFieldNames kSenderFields{"TELLVANE_SENDER_PID", "TELLVANE_SENDER_UID"};
-constexpr CPeerFieldNames kHolderFields{"TELLVANE_HOLDER_PID", "TELLVANE_HOLDER_UID"};
+constexpr CPeerFieldNames kSenderFields{"TELLVANE_SENDER_PID", "TELLVANE_SENDER_UID", "TELLVANE_SENDER_SID",
+                                        "TELLVANE_SENDER_ACCOUNT"};
+constexpr CPeerFieldNames kHolderFields{"TELLVANE_HOLDER_PID", "TELLVANE_HOLDER_UID", "TELLVANE_HOLDER_SID",
+                                        "TELLVANE_HOLDER_ACCOUNT"};
 
-void AddPeer(CJournalEntry& entry, const CPeerFieldNames& names, const CPeer& peer)
+// account: the peer's account name, when the peer has a SID.
+void AddPeer(CJournalEntry& entry, const CPeerFieldNames& names, const CPeer& peer, const std::string& account)
 {
     if (peer.m_nPid >= 0)
         entry.push_back(Field(names.m_pid, peer.m_nPid));
     if (peer.m_nUid >= 0)
         entry.push_back(Field(names.m_uid, peer.m_nUid));
+    if (!peer.m_strSid.empty()) {
+        entry.push_back(Field(names.m_sid, peer.m_strSid));
+        entry.push_back(Field(names.m_account, account));
+    }
 }
 
 // "process 1234 (user alice)"
@@ -79,6 +87,7 @@ CAgentEventInfo Info(AgentEvent event)
     case AgentEvent::kDamagedFile: return {"damaged-file", 4};
     case AgentEvent::kSecondInstance: return {"second-instance", 5};
     case AgentEvent::kSenderRefused: return {"sender-refused", 4};
+    case AgentEvent::kSenderListUnreadable: return {"sender-list-unreadable", 3};
     case AgentEvent::kConnectionsRefused: return {"connections-refused", 4};
     case AgentEvent::kOutOfFiles: return {"out-of-files", 3};
     case AgentEvent::kLinesDropped: return {"lines-dropped", 4};
@@ -105,7 +114,7 @@ CJournalEntry EventEntry(const CSimpleMessage& rec, const CPeer& sender)
         Field("TELLVANE_TRANSPONDER", rec.trnsName),
         Field("TELLVANE_ADDRESS", rec.addr),
     };
-    AddPeer(entry, kSenderFields, sender);
+    AddPeer(entry, kSenderFields, sender, sender.m_strSid.empty() ? std::string() : PeerUserName(sender));
     return entry;
 }
 
@@ -143,7 +152,7 @@ CJournalEntry EndpointEntry(std::string_view name, const CEndpointState& state, 
                              : wasReceiving        ? AgentEvent::kEndpointLost
                                                    : AgentEvent::kEndpointHeld;
     CJournalEntry entry = AgentEntry(event, EndpointNotice(name, state));
-    AddPeer(entry, kHolderFields, state.m_Holder);
+    AddPeer(entry, kHolderFields, state.m_Holder, state.m_strHolderUser);
     if (state.m_bOutOfFiles)
         entry.push_back(Field("TELLVANE_CONNECTIONS", static_cast<int64_t>(state.m_nHeldConnections)));
     entry.push_back(Field("TELLVANE_ENDPOINT", std::string(name)));
@@ -152,10 +161,10 @@ CJournalEntry EndpointEntry(std::string_view name, const CEndpointState& state, 
 
 CJournalEntry SenderRefusedEntry(const CPeer& sender)
 {
-    CJournalEntry entry = AgentEntry(AgentEvent::kSenderRefused, "Refused the texts of "
-                                                                     + ProcessText(sender, PeerUserName(sender))
-                                                                     + ": not an allowed sender");
-    AddPeer(entry, kSenderFields, sender);
+    const std::string user = PeerUserName(sender);
+    CJournalEntry entry = AgentEntry(AgentEvent::kSenderRefused,
+                                     "Refused the texts of " + ProcessText(sender, user) + ": not an allowed sender");
+    AddPeer(entry, kSenderFields, sender, user);
     return entry;
 }
 
@@ -165,7 +174,7 @@ CJournalEntry ConnectionsRefusedEntry(const CPeer& sender, std::size_t refused)
                                      "Closed " + std::to_string(refused) +
                                          (refused == 1 ? " connection" : " connections") + " of user " +
                                          PeerUserName(sender) + " unanswered: the user held as many as one may at once");
-    AddPeer(entry, kSenderFields, sender);
+    AddPeer(entry, kSenderFields, sender, {});
     entry.push_back(Field("TELLVANE_CONNECTIONS", static_cast<int64_t>(refused)));
     return entry;
 }

@@ -31,6 +31,7 @@ enum class AgentEvent {
     kDamagedFile,     // a data file that could not be read whole set aside
     kSecondInstance,  // a second start refused
     kSenderRefused,   // a sender outside the allowed users
+    kSenderListUnreadable,  // gSenderUids names no account: nobody let in
     kConnectionsRefused,  // connections beyond a user's bound, counted
     kOutOfFiles,      // the open-file limit met: no sender let in
     kLinesDropped,    // entries the site's log could not take in time

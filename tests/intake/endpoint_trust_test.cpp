@@ -65,10 +65,7 @@ TEST(PipeServerTrust, NamesWhoHoldsTheEndpointAndTakesItOnceFree)
     CSquatter squatter(name);
     ASSERT_TRUE(squatter.Holds());
     CEndpointLog log;
-    CPipeServerConfig config;
-    config.m_strName = name;
-    config.m_onEndpointChanged = [&](const CEndpointState& state) { log.Add(state); };
-    ASSERT_TRUE(StartPipeServer(config));
+    ASSERT_TRUE(StartWatchedServer(name, log));
 
     // The user must learn of it at once, not after the retries.
     ASSERT_TRUE(WaitUntil([&] { return !log.States().empty(); }, std::chrono::seconds(1)));

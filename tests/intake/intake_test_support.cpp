@@ -10,6 +10,14 @@ std::string UniqueEndpointName()
     return "tvtest-" + std::to_string(CurrentProcessId()) + "-" + std::to_string(counter++);
 }
 
+bool StartWatchedServer(const std::string& name, CEndpointLog& log)
+{
+    CPipeServerConfig config;
+    config.m_strName = name;
+    config.m_onEndpointChanged = [&log](const CEndpointState& state) { log.Add(state); };
+    return StartPipeServer(config);
+}
+
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;

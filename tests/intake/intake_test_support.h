@@ -50,8 +50,7 @@ private:
 // It and CurrentProcessId come from the platform's support file.
 int ProcessThreadCount();
 unsigned long CurrentProcessId();
-// Whether the system tells the processes at the ends of an endpoint (Wine,
-// for one, does not).
+// Whether the system tells the processes at the ends of an endpoint.
 bool PeerProcessesKnown();
 
 // Another process's stand-in that takes an endpoint name first.
@@ -88,6 +87,9 @@ private:
     std::mutex m_mutex;
     std::vector<CEndpointState> m_states;
 };
+
+// Starts a server on name that reports its endpoint states to log.
+bool StartWatchedServer(const std::string& name, CEndpointLog& log);
 
 // Runs a server for each test and plays the GUI thread's part: it collects
 // the ids of ended connection threads so the test can join them.

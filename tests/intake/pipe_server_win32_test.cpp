@@ -2,6 +2,7 @@
 // clients that use the pipe functions directly.
 #include <windows.h>
 #include <aclapi.h>
+#include <sddl.h>
 #include <winternl.h>
 
 #include <future>
@@ -44,6 +45,33 @@ int OpenHandleCount()
     for (ULONG i = 0; i < table->m_nCount; ++i)
         count += table->m_entries[i].m_nProcessId == GetCurrentProcessId();
     return count;
+}
+
+struct CAce {
+    BYTE m_nType;
+    std::string m_strSid;
+    ACCESS_MASK m_mask;  // generic rights mapped to the file rights they stand for
+};
+
+// What an access list allows and denies whom, in its order.
+std::vector<CAce> Aces(PACL dacl)
+{
+    GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    std::vector<CAce> aces;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (!GetAce(dacl, i, &ace))
+            break;
+        // Allowed and denied entries share their layout.
+        auto* entry = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        ACCESS_MASK mask = entry->Mask;
+        MapGenericMask(&mask, &mapping);
+        LPSTR sid = nullptr;
+        ConvertSidToStringSidA(&entry->SidStart, &sid);
+        aces.push_back({entry->Header.AceType, sid ? sid : "", mask});
+        LocalFree(sid);
+    }
+    return aces;
 }
 
 class NamedPipe : public ServerTest {
@@ -91,7 +119,9 @@ TEST_F(NamedPipe, WorkedExampleGetsOKAsOneTwoByteMessage)
     EXPECT_EQ(QueuedTexts(), (std::vector<std::string>{example.substr(0, example.size() - 1), "again"}));
 }
 
-TEST_F(NamedPipe, InstancesAreMessagePipesOpenToEveryone)
+// Every local account may send; only the owner may change who may, or make
+// more instances of the name; a network logon may do nothing.
+TEST_F(NamedPipe, InstancesAreMessagePipesOpenToEveryoneLocal)
 {
     HANDLE pipe = OpenClient();
     DWORD flags = 0, outSize = 0, inSize = 0, instances = 0;
@@ -102,13 +132,38 @@ TEST_F(NamedPipe, InstancesAreMessagePipesOpenToEveryone)
     // Windows reports "unlimited" as 255, Wine as ~0.
     EXPECT_TRUE(instances == PIPE_UNLIMITED_INSTANCES || instances == DWORD(-1)) << instances;
 
-    PACL dacl = reinterpret_cast<PACL>(1);
+    PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_EQ(GetSecurityInfo(pipe, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
                               &descriptor),
               DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(dacl, nullptr) << "an access list limits who may connect";
+    ASSERT_NE(dacl, nullptr) << "a null access list lets anyone change it";
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing is inherited into it";
+    const std::vector<CAce> aces = Aces(dacl);
     LocalFree(descriptor);
+    ASSERT_EQ(aces.size(), 3u);
+    // A denial counts only before the grants it overrides.
+    EXPECT_EQ(aces[0].m_nType, ACCESS_DENIED_ACE_TYPE);
+    EXPECT_EQ(aces[0].m_strSid, "S-1-5-2") << "network logons";
+    EXPECT_EQ(aces[0].m_mask, DWORD(FILE_ALL_ACCESS));
+    for (std::size_t i = 1; i < aces.size(); ++i)
+        EXPECT_EQ(aces[i].m_nType, ACCESS_ALLOWED_ACE_TYPE);
+    const auto granted = [&](const char* sid) {
+        for (const CAce& ace : aces) {
+            if (ace.m_nType == ACCESS_ALLOWED_ACE_TYPE && ace.m_strSid == sid)
+                return ace.m_mask;
+        }
+        return ACCESS_MASK(0);
+    };
+    EXPECT_EQ(granted("S-1-3-4"), DWORD(FILE_ALL_ACCESS)) << "the owner";
+    const ACCESS_MASK everyone = granted("S-1-1-0");
+    constexpr ACCESS_MASK kSend = FILE_READ_DATA | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES |
+                                  READ_CONTROL | SYNCHRONIZE;
+    EXPECT_EQ(everyone & kSend, kSend);
+    EXPECT_EQ(everyone & (FILE_CREATE_PIPE_INSTANCE | WRITE_DAC | WRITE_OWNER | DELETE), 0u) << std::hex << everyone;
     CloseHandle(pipe);
 }
 
@@ -203,7 +258,8 @@ TEST(PipeInstance, SenderGoneBeforeTheWaitIsStillRead)
     EXPECT_TRUE(WriteFile(client, text.data(), DWORD(text.size()), &written, nullptr));
     CloseHandle(client);
 
-    const PipeHandle connection = WaitForClient(instance);
+    PipeHandle connection = kNoPipe;
+    ASSERT_EQ(WaitForClient(instance, connection), WaitStatus::kConnected);
     ASSERT_EQ(connection, instance);
     char request[kRequestSize];
     std::size_t length = 0;

@@ -6,6 +6,7 @@
 
 #include "registry.h"
 #include "settings.h"
+#include "site_settings.h"
 
 namespace {
 
@@ -176,4 +177,37 @@ TEST_F(Registry, SettingsWrappersUseTheSettingsKeyOfTheUser)
     EXPECT_EQ(gBeep, 0);
     EXPECT_EQ(gTime2, "23:59:59");
     EXPECT_TRUE(KeyExists(m_strTop + "\\" + kSettingsPath));
+}
+
+// gSenderUids as a text, a REG_MULTI_SZ of ids or another kind of value: a
+// list of SIDs is read as its SIDs, anything else lets nobody in.
+TEST_F(Registry, SenderListIsReadAsItsAccountsOrLetsNobodyIn)
+{
+    using namespace std::string_literals;
+    HKEY top = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, m_strTop.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &top,
+                              nullptr),
+              ERROR_SUCCESS);
+    m_strPath = m_strTop + "\\" + kSettingsPath;
+    struct CCase {
+        DWORD m_nType;
+        std::string m_strData;
+        std::vector<std::string> m_ids;
+    };
+    const std::vector<std::string> both{"S-1-5-18", "S-1-5-19"};
+    for (const CCase& test : {CCase{REG_SZ, "S-1-5-18,s-1-5-19\0"s, both},
+                              CCase{REG_SZ, "\"S-1-5-18\" S-1-5-19\0"s, both},
+                              CCase{REG_MULTI_SZ, "S-1-5-18\0S-1-5-19\0\0"s, both},
+                              CCase{REG_SZ, "S-1-5-18 S-1-5-1X\0"s, {}},
+                              CCase{REG_DWORD, "\x12\0\0\0"s, {}},
+                              CCase{REG_BINARY, "\0\0"s, {}}}) {
+        SetRaw(kSenderUidsSetting, test.m_nType, test.m_strData);
+        ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, top), ERROR_SUCCESS);
+        ReadSiteSettings();
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        const CSenderList senders = ParseSenderList(gSenderUids);
+        EXPECT_FALSE(senders.m_bEveryone) << test.m_strData;
+        EXPECT_EQ(senders.m_ids, test.m_ids) << test.m_strData;
+    }
+    RegCloseKey(top);
 }

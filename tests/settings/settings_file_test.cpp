@@ -9,6 +9,7 @@
 
 #include "registry.h"
 #include "settings.h"
+#include "site_settings.h"
 
 namespace fs = std::filesystem;
 
@@ -124,4 +125,27 @@ TEST_F(SettingsFile, FoldersMadeForTheFileArePrivateWhateverTheUmask)
     ::umask(umaskBefore);
     for (const fs::path& folder : {m_dir / "config", m_dir / "config" / "Zentrovo"})
         EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all) << folder;
+}
+
+// However the list is written, a comma list is read as its ids, and what
+// cannot be read as ids lets nobody in: never everyone.
+TEST_F(SettingsFile, SenderListIsReadAsItsIdsOrLetsNobodyIn)
+{
+    for (const char* written : {"101,102", "101, 102", "\"101,102\"", "101 102", "\"101\", 102", " 101,\t102 "}) {
+        WriteFile(std::string("[Settings]\ngSenderUids=") + written + "\n");
+        ReadSiteSettings();
+        const CSenderList senders = ParseSenderList(gSenderUids);
+        EXPECT_FALSE(senders.m_bEveryone) << written;
+        EXPECT_EQ(senders.m_ids, (std::vector<std::string>{"101", "102"})) << written;
+    }
+    for (const char* written : {"101,alice", "@Rect(1 2 3 4)"}) {
+        WriteFile(std::string("[Settings]\ngSenderUids=") + written + "\n");
+        ReadSiteSettings();
+        const CSenderList senders = ParseSenderList(gSenderUids);
+        EXPECT_FALSE(senders.m_bEveryone) << written;
+        EXPECT_EQ(senders.m_ids, std::vector<std::string>{}) << written;
+    }
+    WriteFile("[Settings]\ngJournal=0\n");
+    ReadSiteSettings();
+    EXPECT_TRUE(ParseSenderList(gSenderUids).m_bEveryone) << "absent: everyone";
 }

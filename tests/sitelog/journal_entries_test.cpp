@@ -97,9 +97,16 @@ TEST(JournalEntries, OutOfFilesNamesTheBusiestUserAndRefusalsAreCounted)
 
 TEST(SiteSettings, AnEmptySenderListAllowsEveryoneAMistypedOneNobody)
 {
-    EXPECT_EQ(ParseSenderUids(""), std::nullopt);
-    EXPECT_EQ(ParseSenderUids(" , "), std::nullopt);
-    EXPECT_EQ(ParseSenderUids("0, 1000 1001"), (std::vector<int64_t>{0, 1000, 1001}));
-    EXPECT_EQ(ParseSenderUids("1000,alice"), std::vector<int64_t>{});
-    EXPECT_EQ(ParseSenderUids("-1"), std::vector<int64_t>{});
+    EXPECT_TRUE(ParseSenderList("").m_bEveryone);
+    EXPECT_TRUE(ParseSenderList(" , ").m_bEveryone);
+    // Spaces, tabs and commas in any mix; quotes keep a name with a space.
+    EXPECT_EQ(SplitSenderList("0, 1000 1001"), (std::vector<std::string>{"0", "1000", "1001"}));
+    EXPECT_EQ(SplitSenderList("0,,1000\t\"DOMAIN\\John Smith\",x "),
+              (std::vector<std::string>{"0", "1000", "DOMAIN\\John Smith", "x"}));
+    for (const char* mistyped : {"1000,no-such-account-x", "-1", "\"\""}) {
+        const CSenderList senders = ParseSenderList(mistyped);
+        EXPECT_FALSE(senders.m_bEveryone) << mistyped;
+        EXPECT_EQ(senders.m_ids, std::vector<std::string>{}) << mistyped;
+    }
+    EXPECT_EQ(ParseSenderList("-1").m_strUnreadable, "-1") << "named in the notice";
 }

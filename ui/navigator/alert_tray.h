@@ -26,6 +26,8 @@ public:
     // At exit: the icon goes at once, not at the end of the process.
     void Hide();
 
+    // Where notifications appear on Windows.
+    QSystemTrayIcon* Icon() const { return m_pIcon; }
     QString ToolTip() const;
     int Level() const { return m_nLevel; }
     bool IsShown() const;

@@ -40,7 +40,7 @@ void CAlerts::Start()
     connect(m_pTray, &CAlertTray::historyRequested, this, &CAlerts::historyRequested);
     connect(m_pTray, &CAlertTray::allReadRequested, this, &CAlerts::allReadRequested);
     connect(m_pTray, &CAlertTray::exitRequested, this, &CAlerts::exitRequested);
-    m_pNotifier = new CDesktopNotifier(this);
+    m_pNotifier = new CDesktopNotifier(this, m_pTray->Icon());
     connect(m_pNotifier, &CDesktopNotifier::Activated, this, &CAlerts::OnNoticeActivated);
     UpdateUnread();
 }

@@ -1,0 +1,3 @@
+#include "command_options.h"
+
+std::span<const CCommandOption> PlatformCommandOptions() { return {}; }

@@ -1,0 +1,9 @@
+// Where standard output and error go. A Windows program with windows of its
+// own has no console: started from a command prompt, it writes there only
+// once it has joined that prompt's console. Elsewhere nothing needs doing.
+#pragma once
+
+// Joins the console of the process that started this one for every
+// standard stream that goes nowhere; a stream already sent somewhere (a
+// pipe, a file) stays there. Call first thing in main.
+void UseParentConsole();
