@@ -8,7 +8,8 @@
 //   sender_pid/uid   the process that sent it; -1 when unknown
 //   raw              the text's bytes exactly as received
 //   status           0 stored, 1 refused (no event time, bad address, empty
-//                    or too old a version), 2 refused as a duplicate
+//                    or too old a version), 2 refused as a duplicate, 3 not
+//                    answered (gDurableOk=1: not on disk in time)
 //   version .. name  the parsed fields; texts as shown on screen (UTF-8)
 // event_text: full-text index over the text fields, its content in event.
 // saved: what the last save of the data file covered (one row).

@@ -12,6 +12,8 @@
 
 #include "alert_settings.h"
 #include "app_directory.h"
+#include "archive_recovery.h"
+#include "archive_settings.h"
 #include "diagnostic_file.h"
 #include "event_file.h"
 #include "event_store.h"
@@ -60,6 +62,8 @@ CAgentLifecycle::~CAgentLifecycle()
 {
     // Connection threads post to this object; none may outlive it.
     StopIntake();
+    // Nor may the archive's writer, whose reports come here.
+    StopArchive();
     // The exit drain has journalled its events by now.
     if (m_bHookSet)
         g_OnEventStored = nullptr;
@@ -82,9 +86,15 @@ bool CAgentLifecycle::Start()
     ReadAllSettings();
     ReadAlertSettings();
     ReadSiteSettings();
+    ReadArchiveSettings();
     m_SiteLog.SetEnabled(gJournal != 0);
     JournalAgent(AgentEvent::kStart, "Tellvane started");
+    OpenArchive();
     ResetStore(kDefaultCapacity);
+    // Taken before the load, which may set a damaged file aside.
+    std::optional<CFileFingerprint> dataFile;
+    if (m_pArchive)
+        dataFile = FingerprintFile(EventFilePath());
     const FileOutcome loaded = LoadEventFile(m_Window.ShownRecord());
     // Both set the file aside; the load's message box says nothing of it.
     if (loaded.kind == FileOutcome::Damaged || loaded.kind == FileOutcome::OpenFailed)
@@ -92,6 +102,7 @@ bool CAgentLifecycle::Start()
                      "The data file " + EventFilePath() + " could not be read whole and was set aside");
     if (!loaded.message.empty())
         m_Window.Report(loaded.message);
+    RecoverUnsaved(dataFile, loaded.kind);
     StartIntake();
     StartTimers();
     m_Window.StartTimers();
@@ -237,6 +248,8 @@ FileOutcome CAgentLifecycle::Save()
     FileOutcome outcome = SaveEventFile();
     if (outcome.kind != FileOutcome::Saved)
         JournalAgent(AgentEvent::kSaveFailed, outcome.message);
+    else if (m_pArchive)
+        m_pArchive->RecordSave(LastDrainedNumber(), EventFilePath());
     return outcome;
 }
 
@@ -268,6 +281,8 @@ void CAgentLifecycle::Exit(ExitPath path)
     StopIntake();
     DrainQueueCompletely();
     SaveAtExit(path);
+    // Its last commit holds the exit save's marker: nothing to replay next time.
+    StopArchive();
     JournalAgent(AgentEvent::kExit, "Tellvane ended");
     m_Window.CloseWindow();
 }
@@ -295,4 +310,99 @@ void CAgentLifecycle::SaveAtExit(ExitPath path)
     const QByteArray name = QCoreApplication::applicationName().toLocal8Bit();
     for (const QByteArray& line : QByteArray::fromStdString(text).split('\n'))
         std::fprintf(stderr, "%s: %s\n", name.constData(), line.constData());
+}
+
+// ---- The event archive ---------------------------------------------------
+
+// Opened before the load and the endpoint: the numbers of this run's texts
+// go on from its highest, and recovery reads it.
+void CAgentLifecycle::OpenArchive()
+{
+    const std::string folder = GetAppDirectory();
+    if (gArchive == 0 || folder.empty())
+        return;
+    m_pArchive = std::make_unique<CArchiveLink>(folder, [this](const CArchiveReport& report) {
+        OnArchiveReport(report);
+    });
+    const CArchiveOpened& opened = m_pArchive->Opened();
+    if (!opened.m_strSetAside.empty())
+        OnArchiveReport({CArchiveReport::kSetAside, opened.m_strSetAside, 0});
+    if (!opened.m_bOpen)
+        OnArchiveReport({CArchiveReport::kFailing, opened.m_strReason, 0});
+    SetNextTextNumber(opened.m_nHighestSeq + 1);
+    SetIntakeArchive(m_pArchive.get());
+}
+
+void CAgentLifecycle::RecoverUnsaved(const std::optional<CFileFingerprint>& dataFile, FileOutcome::Kind loaded)
+{
+    if (!m_pArchive || !m_pArchive->Opened().m_bOpen)
+        return;
+    const CRecoveryOutcome outcome = RecoverUnsavedTexts(m_pArchive->Folder(), dataFile, loaded);
+    const std::string texts = std::to_string(outcome.m_nTexts);
+    switch (outcome.m_kind) {
+    case CRecoveryOutcome::kNothing: return;
+    case CRecoveryOutcome::kSkipped:
+        JournalAgent(AgentEvent::kRecoverySkipped,
+                     texts + " texts received after the last save were not recovered: " + outcome.m_strReason);
+        return;
+    case CRecoveryOutcome::kRecovered: break;
+    }
+    // The site's log had these events when they first arrived; only the
+    // count goes to it now.
+    m_strRecovered = RecoveredNotice(outcome.m_nStored);
+    std::string message = m_strRecovered + " (from " + texts + " texts)";
+    if (!outcome.m_strReason.empty())
+        message += "; " + outcome.m_strReason;
+    JournalAgent(AgentEvent::kRecovered, message);
+    if (outcome.m_nStored > 0) {
+        m_Window.ShowArchiveNotice(m_strRecovered);
+        std::cerr << m_strRecovered << std::endl;
+    } else {
+        m_strRecovered.clear();
+    }
+}
+
+void CAgentLifecycle::StopArchive()
+{
+    if (!m_pArchive)
+        return;
+    // No connection thread runs any more (StopIntake came first).
+    SetIntakeArchive(nullptr);
+    m_pArchive->Stop();
+}
+
+// On the archive's writer thread (or start-up's): the journal line at once,
+// the window's notice on the GUI thread.
+void CAgentLifecycle::OnArchiveReport(const CArchiveReport& report)
+{
+    std::string failure;
+    switch (report.m_kind) {
+    case CArchiveReport::kFailing:
+        failure = "Not archiving events: " + report.m_strText;
+        JournalAgent(AgentEvent::kArchiveFailed, failure);
+        break;
+    case CArchiveReport::kWorking:
+        JournalAgent(AgentEvent::kArchiveResumed, "Archiving events again");
+        break;
+    case CArchiveReport::kSetAside:
+        JournalAgent(AgentEvent::kArchiveSetAside,
+                     "The event archive could not be read whole and was set aside as " + report.m_strText);
+        return;
+    case CArchiveReport::kDropped:
+        JournalAgent(AgentEvent::kArchiveDropped, std::to_string(report.m_nDropped) +
+                                                      " events were left out of the event archive: it had no room"
+                                                      " for them (the store has them)");
+        return;
+    }
+    QMetaObject::invokeMethod(this, [this, failure] { ShowArchiveNotice(failure); }, Qt::QueuedConnection);
+}
+
+// A failing archive's notice, or once it works again the recovery's, if any.
+void CAgentLifecycle::ShowArchiveNotice(const std::string& failure)
+{
+    if (m_bEnded)
+        return;
+    if (!failure.empty())
+        std::cerr << failure << std::endl;
+    m_Window.ShowArchiveNotice(failure.empty() ? m_strRecovered : failure);
 }
