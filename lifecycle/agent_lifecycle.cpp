@@ -353,7 +353,9 @@ void CAgentLifecycle::RecoverUnsaved(const std::optional<CFileFingerprint>& data
     std::string message = m_strRecovered + " (from " + texts + " texts)";
     if (!outcome.m_strReason.empty())
         message += "; " + outcome.m_strReason;
-    JournalAgent(AgentEvent::kRecovered, message);
+    CJournalEntry entry = AgentEntry(AgentEvent::kRecovered, message);
+    entry.push_back({"TELLVANE_RECOVERED", std::to_string(outcome.m_nStored)});
+    Journal(std::move(entry));
     if (outcome.m_nStored > 0) {
         m_Window.ShowArchiveNotice(m_strRecovered);
         std::cerr << m_strRecovered << std::endl;
@@ -388,11 +390,15 @@ void CAgentLifecycle::OnArchiveReport(const CArchiveReport& report)
         JournalAgent(AgentEvent::kArchiveSetAside,
                      "The event archive could not be read whole and was set aside as " + report.m_strText);
         return;
-    case CArchiveReport::kDropped:
-        JournalAgent(AgentEvent::kArchiveDropped, std::to_string(report.m_nDropped) +
-                                                      " events were left out of the event archive: it had no room"
-                                                      " for them (the store has them)");
+    case CArchiveReport::kDropped: {
+        const std::string dropped = std::to_string(report.m_nDropped);
+        CJournalEntry entry = AgentEntry(AgentEvent::kArchiveDropped,
+                                         dropped + " events were left out of the event archive: it had no room"
+                                                   " for them (the store has them)");
+        entry.push_back({"TELLVANE_DROPPED", dropped});
+        Journal(std::move(entry));
         return;
+    }
     }
     QMetaObject::invokeMethod(this, [this, failure] { ShowArchiveNotice(failure); }, Qt::QueuedConnection);
 }
