@@ -203,7 +203,8 @@ TEST(PipeInstance, SenderGoneBeforeTheWaitIsStillRead)
     EXPECT_TRUE(WriteFile(client, text.data(), DWORD(text.size()), &written, nullptr));
     CloseHandle(client);
 
-    const PipeHandle connection = WaitForClient(instance);
+    PipeHandle connection = kNoPipe;
+    ASSERT_EQ(WaitForClient(instance, connection), WaitStatus::kConnected);
     ASSERT_EQ(connection, instance);
     char request[kRequestSize];
     std::size_t length = 0;
