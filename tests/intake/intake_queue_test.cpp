@@ -161,11 +161,18 @@ TEST_F(IntakeQueue, ManyWaitersAreAllLetInAsRoomAppears)
 TEST_F(IntakeQueue, ExitDrainStoresAnsweredTextsAndRefusesNewOnes)
 {
     QueueText(Event(1000, "queued"));
-    ASSERT_TRUE(ReserveQueueRoom(m_stop));  // answered, not yet queued
-    auto exitDrain = std::async(std::launch::async, [] { DrainQueueCompletely(); });
-    EXPECT_EQ(exitDrain.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
-    QueueText(Event(2000, "in flight"));
-    exitDrain.get();
+    // A connection thread answered, not yet queued; the exit drain runs on
+    // the store's own thread, as in the program, and must wait for it.
+    std::promise<void> reserved;
+    auto inFlight = std::async(std::launch::async, [&] {
+        EXPECT_TRUE(ReserveQueueRoom(m_stop));
+        reserved.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        QueueText(Event(2000, "in flight"));
+    });
+    reserved.get_future().wait();
+    DrainQueueCompletely();
+    inFlight.get();
     EXPECT_EQ(StoredTags(), (std::vector<std::string>{"queued", "in flight"}));
 
     EXPECT_FALSE(ReserveQueueRoom(m_stop));  // later senders are not answered
