@@ -393,8 +393,8 @@ void CAgentLifecycle::OnArchiveReport(const CArchiveReport& report)
     case CArchiveReport::kDropped: {
         const std::string dropped = std::to_string(report.m_nDropped);
         CJournalEntry entry = AgentEntry(AgentEvent::kArchiveDropped,
-                                         dropped + " events were left out of the event archive: it had no room"
-                                                   " for them (the store has them)");
+                                         dropped + " texts were left out of the event archive, which had no room"
+                                                   " for them (the store took them as usual)");
         entry.push_back({"TELLVANE_DROPPED", dropped});
         Journal(std::move(entry));
         return;

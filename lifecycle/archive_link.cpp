@@ -6,6 +6,10 @@
 
 namespace {
 
+// The writer keeps its normal priority, unlike the site log's thread: a text
+// answered "OK" must reach the disk within milliseconds on a busy machine
+// too, where a thread that gives way lags by hundreds of them (it would win
+// a flood a little speed, at the cost of what a crash then loses).
 CEventArchiveOptions Options(const std::string& folder, std::function<void(const CArchiveReport&)> onReport)
 {
     CEventArchiveOptions options;
