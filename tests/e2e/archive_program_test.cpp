@@ -6,9 +6,6 @@
 #include <csignal>
 #include <thread>
 
-#include <QDir>
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 #include "archive_open.h"
@@ -57,18 +54,15 @@ std::vector<std::string> StoredIn(const CProgramHome& home)
     return descriptions;
 }
 
-void UseSettings(const CProgramHome& home, const QByteArray& lines)
+// The program started with its journal captured, and the agent's lines of
+// its start, up to the endpoint taken.
+std::unique_ptr<CProgramRun> StartWithJournal(const CProgramHome& home, CJournalSocket& journal,
+                                              const QStringList& unshare, std::vector<CEntry>& lines)
 {
-    QDir().mkpath(home.Path() + "/config/Zentrovo");
-    QFile settings(home.Path() + "/config/Zentrovo/Tellvane.conf");
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write("[Settings]\n" + lines);
-}
-
-// The agent's lines of a start, up to the endpoint taken.
-std::vector<CEntry> StartLines(CJournalSocket& journal)
-{
-    return journal.ReceiveUntil([](const auto& got) { return HasAgentLine(got, "receiving"); });
+    auto program = RunWithJournal(home, journal, unshare);
+    EXPECT_TRUE(program->WaitListening());
+    lines = journal.ReceiveUntil([](const auto& got) { return HasAgentLine(got, "receiving"); });
+    return program;
 }
 
 }  // namespace
@@ -93,9 +87,8 @@ TEST(ArchiveProgram, ACleanExitLeavesNothingToReplayAndAReplacedDataFileReplaysN
 
     {
         CJournalSocket journal;
-        const auto program = RunWithJournal(home, journal, unshare);
-        ASSERT_TRUE(program->WaitListening());
-        const auto lines = StartLines(journal);
+        std::vector<CEntry> lines;
+        const auto program = StartWithJournal(home, journal, unshare, lines);
         EXPECT_FALSE(HasAgentLine(lines, "recovered"));
         EXPECT_FALSE(HasAgentLine(lines, "recovery-skipped"));
         ASSERT_EQ(SendTexts(6, 3), 3);
@@ -108,9 +101,8 @@ TEST(ArchiveProgram, ACleanExitLeavesNothingToReplayAndAReplacedDataFileReplaysN
     ASSERT_EQ(SaveEventFile(home.DataFolder()).kind, FileOutcome::Saved);
 
     CJournalSocket journal;
-    const auto program = RunWithJournal(home, journal, unshare);
-    ASSERT_TRUE(program->WaitListening());
-    const auto lines = StartLines(journal);
+    std::vector<CEntry> lines;
+    const auto program = StartWithJournal(home, journal, unshare, lines);
     EXPECT_TRUE(HasAgentLine(lines, "recovery-skipped"));
     EXPECT_FALSE(HasAgentLine(lines, "recovered"));
     EXPECT_EQ(program->Stop(SIGTERM), 0);
@@ -120,7 +112,7 @@ TEST(ArchiveProgram, ACleanExitLeavesNothingToReplayAndAReplacedDataFileReplaysN
 TEST(ArchiveProgram, AReaderHoldingTheArchiveOpenHoldsUpNeitherDurableAnswersNorTheArchive)
 {
     CProgramHome home;
-    UseSettings(home, "gDurableOk=1\n");
+    ASSERT_TRUE(home.UseSettings("gDurableOk=1\n"));
     CProgramRun program(home);
     ASSERT_TRUE(program.WaitListening());
     ASSERT_EQ(SendTexts(1, 10), 10);

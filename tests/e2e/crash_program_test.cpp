@@ -13,9 +13,6 @@
 #include <set>
 #include <thread>
 
-#include <QDir>
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 #include "event_file.h"
@@ -93,14 +90,6 @@ protected:
         m_random.seed(m_nSeed);
     }
 
-    void UseSettings(const QByteArray& lines)
-    {
-        QDir().mkpath(m_home.Path() + "/config/Zentrovo");
-        QFile settings(m_home.Path() + "/config/Zentrovo/Tellvane.conf");
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write("[Settings]\n" + lines);
-    }
-
     // Runs rounds of a flood ended by SIGKILL after a random delay up to
     // maxDelay (every tenth by SIGTERM). Returns each answered text with the
     // moment the program was killed after it; none for a saved one.
@@ -158,7 +147,7 @@ protected:
 TEST_F(CrashProgram, WithDurableAnswersEveryTextAnsweredSurvivesFiftyKills)
 {
     SCOPED_TRACE("seed " + std::to_string(m_nSeed));
-    UseSettings("gDurableOk=1\n");
+    ASSERT_TRUE(m_home.UseSettings("gDurableOk=1\n"));
     const auto answered = Rounds(50, 10, 0us, 60);
     const std::set<int32_t> stored = StoredAtTheEnd();
     ASSERT_GT(answered.size(), 1000u) << "the flood was too thin to test anything";

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QThread>
 
 #include "tellvane_send_client.h"
@@ -34,6 +36,13 @@ QProcessEnvironment CProgramHome::Environment() const
     env.insert("TZ", "UTC");
     env.remove("DBUS_SESSION_BUS_ADDRESS");  // no notifications on the desktop of whoever runs the tests
     return env;
+}
+
+bool CProgramHome::UseSettings(const QByteArray& lines) const
+{
+    QDir().mkpath(Path() + "/config/Zentrovo");
+    QFile settings(Path() + "/config/Zentrovo/Tellvane.conf");
+    return settings.open(QIODevice::WriteOnly) && settings.write("[Settings]\n" + lines) > 0;
 }
 
 CProgramRun::CProgramRun(const CProgramHome& home) : CProgramRun(home.Environment(), QStringList()) {}

@@ -9,8 +9,6 @@
 
 #include <csignal>
 
-#include <QDir>
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -114,11 +112,7 @@ TEST_F(SiteLogProgram, AJournalThatTakesNothingChangesNothingForIntake)
 
 TEST_F(SiteLogProgram, ASenderOutsideTheAllowedUsersIsRefusedAndNothingStored)
 {
-    QDir().mkpath(m_home.Path() + "/config/Zentrovo");
-    QFile settings(m_home.Path() + "/config/Zentrovo/Tellvane.conf");
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write(QByteArray("[Settings]\ngSenderUids=") + QByteArray::number(SenderUidSeenInside() + 1) + "\n");
-    settings.close();
+    ASSERT_TRUE(m_home.UseSettings("gSenderUids=" + QByteArray::number(SenderUidSeenInside() + 1) + "\n"));
 
     const auto program = RunWithJournal(m_home, m_journal, m_namespace);
     ASSERT_TRUE(program->WaitListening());

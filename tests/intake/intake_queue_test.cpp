@@ -29,6 +29,25 @@ protected:
         return tags;
     }
 
+    // Queues texts tagged "thread:i" from threads threads at once, draining
+    // meanwhile as the GUI thread does, until every text is stored.
+    static void QueueFromThreadsWhileDraining(int threads, int texts)
+    {
+        std::atomic<int> producing{threads};
+        std::vector<std::thread> producers;
+        for (int t = 0; t < threads; ++t) {
+            producers.emplace_back([t, texts, &producing] {
+                for (int i = 0; i < texts; ++i)
+                    QueueText(Event(1000 + t * texts + i, std::to_string(t) + ":" + std::to_string(i)));
+                --producing;
+            });
+        }
+        while (producing > 0 || QueuedTextCount() > 0)
+            DrainQueue();  // races with the producers
+        for (std::thread& producer : producers)
+            producer.join();
+    }
+
     // What a connection thread does, minus the answer.
     bool ReserveAndQueue(const std::string& text)
     {
@@ -95,19 +114,7 @@ TEST_F(IntakeQueue, TextsFromManyThreadsAreStoredOnceEachInTheirThreadsOrder)
 {
     constexpr int kThreads = 8;
     constexpr int kTexts = 1000;
-    std::atomic<int> producing{kThreads};
-    std::vector<std::thread> producers;
-    for (int t = 0; t < kThreads; ++t) {
-        producers.emplace_back([t, &producing] {
-            for (int i = 0; i < kTexts; ++i)
-                QueueText(Event(1000 + t * kTexts + i, std::to_string(t) + ":" + std::to_string(i)));
-            --producing;
-        });
-    }
-    while (producing > 0 || QueuedTextCount() > 0)
-        DrainQueue();  // races with the producers
-    for (std::thread& producer : producers)
-        producer.join();
+    QueueFromThreadsWhileDraining(kThreads, kTexts);
 
     const std::vector<std::string> tags = StoredTags();
     ASSERT_EQ(tags.size(), static_cast<std::size_t>(kThreads * kTexts));
@@ -242,19 +249,7 @@ TEST_F(IntakeNumbering, TheStoreTakesTextsInTheOrderOfTheirNumbers)
     constexpr int kThreads = 8;
     constexpr int kTexts = 500;
     COneProcessor oneProcessor;
-    std::atomic<int> producing{kThreads};
-    std::vector<std::thread> producers;
-    for (int t = 0; t < kThreads; ++t) {
-        producers.emplace_back([t, &producing] {
-            for (int i = 0; i < kTexts; ++i)
-                QueueText(Event(1000 + t * kTexts + i, std::to_string(t) + ":" + std::to_string(i)));
-            --producing;
-        });
-    }
-    while (producing > 0 || QueuedTextCount() > 0)
-        DrainQueue();
-    for (std::thread& producer : producers)
-        producer.join();
+    QueueFromThreadsWhileDraining(kThreads, kTexts);
 
     ASSERT_EQ(m_archive.m_texts.size(), static_cast<std::size_t>(kThreads * kTexts));
     EXPECT_EQ(m_archive.m_texts.begin()->first, 1001) << "numbers go on from the one set";
