@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "archive_open.h"
+#include "archive_rows.h"
 #include "sqlite_handles.h"
 
 namespace {
@@ -38,6 +39,19 @@ std::optional<CSaveMarker> ReadSaveMarker(const std::string& folder, std::string
     }
     if (error)
         *error = why;
+    return std::nullopt;
+}
+
+std::optional<int64_t> CountTextsAfter(const std::string& folder, int64_t seq, std::string& error)
+{
+    CSqliteDb db;
+    CStatement query;
+    if (!OpenQuery(folder, "SELECT count(*) FROM event WHERE seq > ?1 AND status <> ?2", db, query, error))
+        return std::nullopt;
+    query.Bind(1, seq).Bind(2, kTextUnanswered);
+    if (query.Step() == SQLITE_ROW)
+        return query.Int(0);
+    error = ArchivePath(folder) + ": " + ErrorText(db.get());
     return std::nullopt;
 }
 

@@ -17,6 +17,8 @@ enum : int {
     kTextStored = 0,     // the store took it, or would on its own
     kTextRefused = 1,    // no event time, a bad address, empty, or too old a version
     kTextDuplicate = 2,  // the store already held the same transponder event
+    kTextUnanswered = 3, // not on disk in time for the "OK" that waited for it:
+                         // not answered, not stored; the sender sends it again
 };
 
 // The status a text gets as it is archived, by the store's own rule for a

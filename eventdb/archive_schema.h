@@ -8,7 +8,8 @@
 //   sender_pid/uid   the process that sent it; -1 when unknown
 //   raw              the text's bytes exactly as received
 //   status           0 stored, 1 refused (no event time, bad address, empty
-//                    or too old a version), 2 refused as a duplicate
+//                    or too old a version), 2 refused as a duplicate, 3 not
+//                    answered (gDurableOk=1: not on disk in time)
 //   version .. name  the parsed fields; texts as shown on screen (UTF-8)
 // event_by_transponder lets a search by transponder name read only that
 //   name's events; event_refused (only the few refused texts) lets a count

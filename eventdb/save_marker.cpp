@@ -1,7 +1,6 @@
 #include "save_marker.h"
 
-#include <cstdio>
-#include <memory>
+#include "regular_file.h"
 
 namespace {
 
@@ -17,10 +16,6 @@ uint64_t HashMore(uint64_t hash, std::string_view bytes)
     return hash;
 }
 
-struct CFileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 uint64_t HashBytes(std::string_view bytes) { return HashMore(kFnvOffset, bytes); }
@@ -30,21 +25,12 @@ CFileFingerprint FingerprintBytes(std::string_view bytes)
     return {static_cast<int64_t>(bytes.size()), HashBytes(bytes)};
 }
 
+// Read as the load reads it: whatever is not a regular file under the data
+// file's name (a FIFO would block the start) has no fingerprint.
 std::optional<CFileFingerprint> FingerprintFile(const std::string& path)
 {
-    const std::unique_ptr<std::FILE, CFileClose> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    std::string bytes;
+    if (ReadRegularFile(path, &bytes) != ReadResult::kRead)
         return std::nullopt;
-    CFileFingerprint print{0, kFnvOffset};
-    std::string buffer(64 * 1024, '\0');  // not on the stack: any thread may call this
-    for (;;) {
-        const size_t n = std::fread(buffer.data(), 1, buffer.size(), file.get());
-        print.m_nHash = HashMore(print.m_nHash, std::string_view(buffer.data(), n));
-        print.m_nSize += static_cast<int64_t>(n);
-        if (n < buffer.size())
-            break;
-    }
-    if (std::ferror(file.get()))
-        return std::nullopt;
-    return print;
+    return FingerprintBytes(bytes);
 }

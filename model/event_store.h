@@ -70,6 +70,11 @@ bool IsAcceptableAlone(const CSimpleMessage& msg);
 // every slot number at once.
 bool AddMessage(std::string_view text);
 
+// AddMessage, telling why a text was not stored: the archive keeps the
+// duplicates apart from texts that could never be stored.
+enum class AddVerdict { kStored, kRefused, kDuplicate };
+AddVerdict AddMessageVerdict(std::string_view text);
+
 // Orders positions 0..max_used_item of g_Pos by ttime, stably. Takes the
 // mutex.
 void SortPositions();

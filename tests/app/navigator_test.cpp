@@ -96,12 +96,16 @@ TEST_F(NavigatorTest, StartsWithTheEventsOfTheDataFileWithoutAnnouncingThem)
 
 TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
 {
-    // The data folder cannot be made where a file stands in its way (the
-    // start made it: the file takes the place of the empty folder).
-    ASSERT_TRUE(QDir(m_home->path()).rmdir("Tellvane"));
+    // The data folder cannot be made where a file stands in its way. Put
+    // there before start-up, which makes the folder for the event archive:
+    // an archive that cannot be made shows no box.
+    m_dlg.reset();
+    ASSERT_TRUE(QDir(m_home->path() + "/Tellvane").removeRecursively());
     QFile blocker(m_home->path() + "/Tellvane");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    m_dlg = std::make_unique<CNavigatorDlg>();
+    ASSERT_TRUE(m_dlg->OnInitDialog());
     Store(1);
     m_dlg->findChild<QAction*>("actionSave")->trigger();
     ASSERT_EQ(m_boxes.size(), 1);
@@ -119,10 +123,13 @@ TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
 // for nobody.
 TEST_F(NavigatorTest, FailedExitSaveKeepsARescueCopyAndASignalShowsNoBox)
 {
-    ASSERT_TRUE(QDir(m_home->path()).rmdir("Tellvane"));
+    m_dlg.reset();
+    ASSERT_TRUE(QDir(m_home->path() + "/Tellvane").removeRecursively());
     QFile blocker(m_home->path() + "/Tellvane");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    m_dlg = std::make_unique<CNavigatorDlg>();
+    ASSERT_TRUE(m_dlg->OnInitDialog());
     Store(2);
     m_answers = {QMessageBox::Yes};
     m_dlg->OnExit();

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QThread>
 
 #include "private_home.h"
@@ -30,6 +32,13 @@ QProcessEnvironment CProgramHome::Environment() const
         env.insert(QString::fromStdString(key), QString::fromStdString(value));
     env.remove("DBUS_SESSION_BUS_ADDRESS");  // no notifications on the desktop of whoever runs the tests
     return env;
+}
+
+bool CProgramHome::UseSettings(const QByteArray& lines) const
+{
+    QDir().mkpath(Path() + "/config/Zentrovo");
+    QFile settings(Path() + "/config/Zentrovo/Tellvane.conf");
+    return settings.open(QIODevice::WriteOnly) && settings.write("[Settings]\n" + lines) > 0;
 }
 
 CProgramRun::CProgramRun(const CProgramHome& home) : CProgramRun(home.Environment(), QStringList()) {}

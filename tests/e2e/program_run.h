@@ -15,6 +15,8 @@ public:
     QString DataFile() const { return m_dir.path() + "/data/Tellvane/zqtvane.dat"; }
     std::string DataFolder() const { return (m_dir.path() + "/data/Tellvane").toStdString(); }
     QProcessEnvironment Environment() const;
+    // Writes the settings file: the [Settings] group with lines in it.
+    bool UseSettings(const QByteArray& lines) const;
 
 private:
     QTemporaryDir m_dir;

@@ -118,13 +118,31 @@ void CNavigatorDlg::PrepareWindow()
 
 void CNavigatorDlg::Report(std::string_view text) { ShowMessage(this, text); }
 
-// The title bar is seen even with the window in the background; the caption
-// stays first so the window is still found by its name.
 void CNavigatorDlg::ShowEndpointNotice(std::string_view notice)
+{
+    m_strEndpointNotice = ToQString(std::string(notice));
+    ShowNotices();
+}
+
+void CNavigatorDlg::ShowArchiveNotice(std::string_view notice)
+{
+    m_strArchiveNotice = ToQString(std::string(notice));
+    ShowNotices();
+}
+
+// The title bar is seen even with the window in the background; the caption
+// stays first so the window is still found by its name, and the endpoint's
+// notice, the graver, comes before the archive's.
+void CNavigatorDlg::ShowNotices()
 {
     if (m_strCaption.isEmpty())
         m_strCaption = windowTitle();
-    setWindowTitle(notice.empty() ? m_strCaption : m_strCaption + " - " + ToQString(std::string(notice)));
+    QString title = m_strCaption;
+    for (const QString& notice : {m_strEndpointNotice, m_strArchiveNotice}) {
+        if (!notice.isEmpty())
+            title += " - " + notice;
+    }
+    setWindowTitle(title);
 }
 
 int CNavigatorDlg::DoModal()

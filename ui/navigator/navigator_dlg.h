@@ -106,8 +106,10 @@ private:
     void StartAlerts() override;
     void CloseWindow() override;
     void ShowEndpointNotice(std::string_view notice) override;
+    void ShowArchiveNotice(std::string_view notice) override;
 
     void CreateControls();
+    void ShowNotices();
     void AddAboutEntry();
     void OnCommitData(QSessionManager& manager);
     void HandOver();
@@ -131,5 +133,7 @@ private:
     QPixmap m_pBitmaps[2];
     int m_nTimer1 = 0;
     QEventLoop* m_pModalLoop = nullptr;
-    QString m_strCaption;  // the title without an endpoint notice
+    QString m_strCaption;  // the title without the notices
+    QString m_strEndpointNotice;
+    QString m_strArchiveNotice;
 };
