@@ -5,6 +5,8 @@ CMAKE_ARGS ?=
 comma      := ,
 
 configure = cmake -S . -B $(1) -G Ninja -DCMAKE_BUILD_TYPE=$(2) $(CMAKE_ARGS) $(3)
+# The static SQLite of scripts/build-sqlite-mingw in folder $(1), for the Windows builds.
+mingw_sqlite = -DSQLite3_INCLUDE_DIR=$(1)/include -DSQLite3_LIBRARY=$(1)/lib/libsqlite3.a
 
 .PHONY: deps build run package test test-asan test-tsan test-windows test-windows-core check-windows-gui fuzz bench-program clean
 
@@ -44,12 +46,13 @@ test-tsan: deps
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threads
 
 # The whole program for Windows, its windows included, cross-compiled with
-# mingw-w64 against a static Qt built from Debian's source (cached; the
-# first run builds it) and packaged; every test program, the program itself
-# and its installer run under Wine in a fresh prefix, on a private display.
+# mingw-w64 against a static Qt and SQLite built from Debian's source
+# (cached; the first run builds them) and packaged; every test program, the
+# program itself and its installer run under Wine in a fresh prefix, on a
+# private display.
 test-windows:
 	@scripts/install-deps windows
-	@qt=$$(scripts/build-qt-mingw) && $(call configure,build-win,Release,-DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DTELLVANE_GUI=ON -DTELLVANE_BENCH=OFF)
+	@qt=$$(scripts/build-qt-mingw) && sqlite=$$(scripts/build-sqlite-mingw) && $(call configure,build-win,Release,-DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake $(call mingw_sqlite,$$sqlite) -DTELLVANE_GUI=ON -DTELLVANE_BENCH=OFF)
 	cmake --build build-win -j $(JOBS)
 	cd build-win && cpack -G NSIS >/dev/null && cpack -G ZIP >/dev/null && ls tellvane-*-win64.*
 	scripts/wine-tests build-win --output-on-failure -j $(JOBS) --timeout 600
@@ -58,7 +61,7 @@ test-windows:
 # sender and their tests.
 test-windows-core:
 	@scripts/install-deps windows
-	@$(call configure,build-win-core,Release,-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTELLVANE_GUI=OFF -DTELLVANE_BENCH=OFF)
+	@sqlite=$$(scripts/build-sqlite-mingw) && $(call configure,build-win-core,Release,-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake $(call mingw_sqlite,$$sqlite) -DTELLVANE_GUI=OFF -DTELLVANE_BENCH=OFF)
 	cmake --build build-win-core -j $(JOBS)
 	scripts/wine-tests build-win-core --output-on-failure -j $(JOBS) --timeout 300
 
@@ -66,7 +69,7 @@ test-windows-core:
 # against Debian's Qt headers: quick, and needs no Qt for mingw.
 check-windows-gui:
 	@scripts/install-deps build windows
-	JOBS=$(JOBS) scripts/check-windows-gui build-wincheck
+	@sqlite=$$(scripts/build-sqlite-mingw) && JOBS=$(JOBS) scripts/check-windows-gui build-wincheck $(call mingw_sqlite,$$sqlite)
 
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60

@@ -7,7 +7,8 @@ if(TARGET tellvane AND NOT WIN32)
   target_link_libraries(minimal_server PRIVATE Threads::Threads)
 
   add_executable(program_bench ${CMAKE_CURRENT_SOURCE_DIR}/program_bench.cpp)
-  target_link_libraries(program_bench PRIVATE tellvane_model tellvane_send_client Threads::Threads)
+  target_link_libraries(program_bench PRIVATE tellvane_model tellvane_eventdb tellvane_send_client Threads::Threads)
+  target_include_directories(program_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   target_compile_definitions(program_bench PRIVATE
     TELLVANE_PATH="$<TARGET_FILE:tellvane>" MINIMAL_SERVER_PATH="$<TARGET_FILE:minimal_server>")
   add_dependencies(program_bench tellvane minimal_server)

@@ -5,9 +5,12 @@
 // on both, alternating which goes first. Then the drain: texts sent into a
 // program whose store is full (10,000 slots), timed by the CPU time of its
 // GUI thread, so a busy machine distorts it less than wall-clock time.
+// Then the event archive: the latency of "OK" when it waits for the disk
+// (gDurableOk=1), start-up beside a 1,000,000-text archive against none,
+// and the replay of 10,000 texts a killed run left unsaved.
 //
 // Usage: program_bench [--rounds N] [--scale X] [--program PATH] [--setting KEY=VALUE]...
-//                      [--traffic-only | --drains-only | --pattern N]
+//                      [--traffic-only | --drains-only | --archive-only | --pattern N]
 // Prints medians over the rounds and the program's ratio to the yardstick.
 #include <fcntl.h>
 #include <signal.h>
@@ -31,8 +34,11 @@
 #include <thread>
 #include <vector>
 
+#include "event_archive.h"
 #include "event_file.h"
 #include "event_store.h"
+#include "private_home.h"
+#include "save_marker.h"
 #include "tellvane_send_client.h"
 
 extern char** environ;
@@ -158,14 +164,14 @@ double WaitQuiet(pid_t pid)
     return (now - before) / std::chrono::duration<double>(kStretch).count();
 }
 
-bool WaitListening(const std::string& name)
+bool WaitListening(const std::string& name, std::chrono::milliseconds poll = 20ms)
 {
     const auto deadline = Clock::now() + 20s;
     while (Clock::now() < deadline) {
         CSenderConnection probe;
         if (probe.Connect(name))
             return true;
-        std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(poll);
     }
     return false;
 }
@@ -174,18 +180,18 @@ bool WaitListening(const std::string& name)
 // live in it, and it answers on an endpoint name of its own.
 class CPrivateHome {
 public:
-    CPrivateHome()
+    explicit CPrivateHome(const std::vector<std::string>& extraSettings = {})
     {
         std::string pattern = (fs::temp_directory_path() / "tvbench-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("no temporary folder");
         m_path = pattern;
-        fs::create_directories(m_path + "/runtime");
-        chmod((m_path + "/runtime").c_str(), 0700);
         fs::create_directories(m_path + "/config/Zentrovo");
         std::ofstream settings(m_path + "/config/Zentrovo/Tellvane.conf");
         settings << "[Settings]\n";
         for (const std::string& line : s_Settings)
+            settings << line << "\n";
+        for (const std::string& line : extraSettings)
             settings << line << "\n";
     }
     ~CPrivateHome()
@@ -193,21 +199,18 @@ public:
         std::error_code ignored;
         fs::remove_all(m_path, ignored);
     }
-    std::string DataFolder() const { return m_path + "/data/Tellvane"; }
+    std::string DataFolder() const { return DataHome() + "/Tellvane"; }
+    // The program's XDG_DATA_HOME: its own, or one shared with other homes.
+    std::string DataHome() const { return m_strDataHome.empty() ? m_path + "/data" : m_strDataHome; }
+    void UseDataHome(const std::string& dataHome) { m_strDataHome = dataHome; }
 
     std::vector<std::string> Environment(const std::string& endpoint) const
     {
-        const std::map<std::string, std::string> own = {
-            {"HOME", m_path},
-            {"XDG_CONFIG_HOME", m_path + "/config"},
-            {"XDG_DATA_HOME", m_path + "/data"},
-            {"XDG_STATE_HOME", m_path + "/state"},
-            {"XDG_CACHE_HOME", m_path + "/cache"},
-            {"XDG_RUNTIME_DIR", m_path + "/runtime"},
-            {"QT_QPA_PLATFORM", "offscreen"},
-            {"TZ", "UTC"},
-            {"TELLVANE_ENDPOINT", endpoint},
-        };
+        std::map<std::string, std::string> own;
+        for (const auto& [key, value] : PrivateHomeVariables(m_path))
+            own[key] = value;
+        own["XDG_DATA_HOME"] = DataHome();
+        own["TELLVANE_ENDPOINT"] = endpoint;
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             const std::string entry = *e;
@@ -221,6 +224,7 @@ public:
 
 private:
     std::string m_path;
+    std::string m_strDataHome;
 };
 
 // ---- Traffic ---------------------------------------------------------------
@@ -363,14 +367,19 @@ std::vector<std::string> Environment()
     return env;
 }
 
-void RunTraffic(int rounds, double scale)
+std::vector<CPattern> TrafficPatterns(double scale)
 {
     const auto scaled = [scale](int n) { return std::max(1, static_cast<int>(n * scale)); };
-    std::vector<CPattern> patterns = {
+    return {
         {"one connection per event, 1 sender", 1, scaled(4000), false},
         {"one connection per event, 16 senders", kSenders, scaled(400), false},
         {"16 senders, persistent connections", kSenders, scaled(2000), true},
     };
+}
+
+void RunTraffic(int rounds, double scale)
+{
+    std::vector<CPattern> patterns = TrafficPatterns(scale);
     if (s_nOnlyPattern > patterns.size())
         throw std::runtime_error("--pattern: there are " + std::to_string(patterns.size()) + " patterns");
     if (s_nOnlyPattern > 0)
@@ -509,13 +518,169 @@ void RunDrains(int rounds)
     }
 }
 
+// ---- The event archive -----------------------------------------------------
+
+// gDurableOk=1: "OK" once the text's commit is on disk (synchronous FULL).
+// The same traffic, fewer events: every answer waits for the disk.
+void RunDurable(int rounds, double scale)
+{
+    std::vector<CPattern> patterns = TrafficPatterns(scale / 8);
+    const std::string name = "tvbench-durable-" + std::to_string(getpid());
+    CPrivateHome home({"gDurableOk=1"});
+    CServerProcess program(s_strProgram, {}, home.Environment(name));
+    if (!WaitListening(name))
+        throw std::runtime_error("the durable program did not start listening");
+    WaitQuiet(program.Pid());
+    std::printf("\n| gDurableOk=1 | events/s (rounds) | p99 \"OK\" us (rounds) |\n|---|---|---|\n");
+    for (const CPattern& pattern : patterns) {
+        std::vector<CLoadFigures> figures;
+        for (int round = 0; round < rounds; ++round)
+            figures.push_back(RunPattern(program, name, pattern));
+        const auto rates = Column(figures, &CLoadFigures::m_eventsPerSecond);
+        const auto p99 = Column(figures, &CLoadFigures::m_p99Micros);
+        std::printf("| %s | %.0f (%s) | %.0f (%s) |\n", pattern.m_name, Median(rates), Range(rates).c_str(),
+                    Median(p99), Range(p99).c_str());
+        std::fflush(stdout);
+    }
+    program.Stop(SIGTERM);
+}
+
+std::string DataFilePath(const std::string& folder) { return folder + "/zqtvane.dat"; }
+
+// An archive in folder of count texts, numbered from 1, written by the
+// archive's own writer as the program would, with the save marker of the
+// data file in folder covering the first covered of them.
+void BuildArchive(const std::string& folder, int64_t count, int64_t covered)
+{
+    CEventArchiveOptions options;
+    options.m_strFolder = folder;
+    CEventArchive archive(options);
+    if (!archive.Opened().m_bOpen)
+        throw std::runtime_error("cannot make an archive: " + archive.Opened().m_strReason);
+    for (int64_t seq = 1; seq <= count; ++seq) {
+        archive.Append(seq, ArchiveNowMs(), {4242, 1000}, EventText(seq % 2 ? 3 : 1, 1100000000 + static_cast<int>(seq)));
+        if (seq % (kArchiveQueueLimit / 2) == 0)
+            archive.Flush(1h);
+    }
+    const auto print = FingerprintFile(DataFilePath(folder));
+    if (!print)
+        throw std::runtime_error("no data file to record");
+    archive.RecordSave({covered, *print});
+    archive.Stop();
+}
+
+// Copies the data folder's files (the data file, the archive and its log).
+void CopyFolder(const std::string& from, const std::string& to)
+{
+    fs::create_directories(to);
+    for (const auto& entry : fs::directory_iterator(from))
+        fs::copy_file(entry.path(), fs::path(to) / entry.path().filename(), fs::copy_options::overwrite_existing);
+}
+
+// From starting the program to its endpoint answering, in a home whose
+// data folder is a copy of folder (none when empty), or folder itself
+// (inPlace: a large archive is not copied for each start, which would also
+// leave the disk busy writing the copy back): the wall-clock time,
+// and the GUI thread's processor time, which a busy machine distorts less.
+// The program then ends with a signal, which saves.
+struct CStart {
+    double m_wallMs = 0;
+    double m_guiCpuMs = 0;
+};
+
+CStart Start(const std::string& folder, const std::vector<std::string>& settings, bool inPlace = false)
+{
+    CPrivateHome home(settings);
+    if (inPlace)
+        home.UseDataHome(fs::path(folder).parent_path().string());
+    else if (!folder.empty())
+        CopyFolder(folder, home.DataFolder());
+    static int s_nStarts = 0;
+    const std::string name = "tvbench-start-" + std::to_string(getpid()) + "-" + std::to_string(++s_nStarts);
+    const auto start = Clock::now();
+    CServerProcess program(s_strProgram, {}, home.Environment(name));
+    if (!WaitListening(name, 1ms))
+        throw std::runtime_error("the program did not start listening");
+    CStart figures;
+    figures.m_wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    figures.m_guiCpuMs = MainThreadCpuNanos(program.Pid()) / 1e6;
+    program.Stop(SIGTERM);
+    return figures;
+}
+
+void PrintStarts(const char* what, const std::vector<CStart>& starts)
+{
+    std::vector<double> wall, cpu;
+    for (const CStart& start : starts) {
+        wall.push_back(start.m_wallMs);
+        cpu.push_back(start.m_guiCpuMs);
+    }
+    std::printf("| %s | %.1f (%s) | %.1f (%s) |\n", what, Median(wall), Range(wall).c_str(), Median(cpu),
+                Range(cpu).c_str());
+    std::fflush(stdout);
+}
+
+double MedianCpu(const std::vector<CStart>& starts)
+{
+    std::vector<double> cpu;
+    for (const CStart& start : starts)
+        cpu.push_back(start.m_guiCpuMs);
+    return Median(cpu);
+}
+
+// Start-up with a 1,000,000-text archive against one made at start and none
+// at all, each beside a full 10,000-slot data file that the archive's
+// marker names; then the replay of 10,000 texts that came after the marker,
+// against the same start with nothing to replay.
+void RunArchiveStarts(int rounds)
+{
+    CPrivateHome scratch;
+    const std::string dataFile = FullDataFile(scratch);
+    const std::string plain = scratch.DataFolder() + "-plain";
+    // Used in place, under a data home of its own: its starts replay nothing.
+    const std::string big = scratch.DataFolder() + "-big/Tellvane";
+    const std::string replay = scratch.DataFolder() + "-replay";
+    const std::string settled = scratch.DataFolder() + "-settled";
+    for (const std::string& folder : {plain, big, replay, settled}) {
+        fs::create_directories(folder);
+        fs::copy_file(dataFile, DataFilePath(folder));
+    }
+    std::fprintf(stderr, "building a 1,000,000-text archive\n");
+    BuildArchive(big, 1000000, 1000000);
+    BuildArchive(replay, 10000, 0);
+    BuildArchive(settled, 10000, 10000);
+
+    const int runs = std::max(9, 2 * rounds + 1);
+    std::vector<CStart> off, fresh, full, replayed, unreplayed;
+    for (int run = 0; run < runs; ++run) {
+        off.push_back(Start(plain, {"gArchive=0"}));
+        fresh.push_back(Start(plain, {}));
+        full.push_back(Start(big, {}, true));
+        replayed.push_back(Start(replay, {}));
+        unreplayed.push_back(Start(settled, {}));
+    }
+    std::printf("\n| start-up to the endpoint answering, full 10,000-slot data file | wall ms, median (range) "
+                "| GUI-thread CPU ms, median (range) |\n|---|---|---|\n");
+    PrintStarts("no archive (gArchive=0)", off);
+    PrintStarts("a new archive made at start", fresh);
+    PrintStarts("an archive of 1,000,000 texts", full);
+    PrintStarts("replaying 10,000 texts after the last save", replayed);
+    PrintStarts("the same archive, nothing to replay", unreplayed);
+    std::printf("| replay of 10,000 texts: GUI-thread CPU, difference of the medians | | %.1f |\n",
+                MedianCpu(replayed) - MedianCpu(unreplayed));
+    for (const std::string& folder : {plain, fs::path(big).parent_path().string(), replay, settled}) {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     int rounds = 5;
     double scale = 1.0;
-    bool traffic = true, drains = true;
+    bool traffic = true, drains = true, archive = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--rounds" && i + 1 < argc)
@@ -528,14 +693,17 @@ int main(int argc, char** argv)
             s_Settings.push_back(argv[++i]);
         else if (arg == "--pattern" && i + 1 < argc) {
             s_nOnlyPattern = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
-            drains = false;
+            drains = archive = false;
         } else if (arg == "--traffic-only")
-            drains = false;
+            drains = archive = false;
         else if (arg == "--drains-only")
-            traffic = false;
+            traffic = archive = false;
+        else if (arg == "--archive-only")
+            traffic = drains = false;
         else {
             std::fprintf(stderr, "usage: program_bench [--rounds N] [--scale X] [--program PATH] "
-                                 "[--setting KEY=VALUE]... [--traffic-only | --drains-only | --pattern N]\n");
+                                 "[--setting KEY=VALUE]... [--traffic-only | --drains-only | --archive-only | "
+                                 "--pattern N]\n");
             return 2;
         }
     }
@@ -550,6 +718,10 @@ int main(int argc, char** argv)
             RunTraffic(rounds, scale);
         if (drains)
             RunDrains(rounds);
+        if (archive) {
+            RunDurable(rounds, scale);
+            RunArchiveStarts(rounds);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "program_bench: %s\n", e.what());
         return 1;

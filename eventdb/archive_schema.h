@@ -8,8 +8,12 @@
 //   sender_pid/uid   the process that sent it; -1 when unknown
 //   raw              the text's bytes exactly as received
 //   status           0 stored, 1 refused (no event time, bad address, empty
-//                    or too old a version), 2 refused as a duplicate
+//                    or too old a version), 2 refused as a duplicate, 3 not
+//                    answered (gDurableOk=1: not on disk in time)
 //   version .. name  the parsed fields; texts as shown on screen (UTF-8)
+// event_by_transponder lets a search by transponder name read only that
+//   name's events; event_refused (only the few refused texts) lets a count
+//   leave them out without reading every row's status.
 // event_text: full-text index over the text fields, its content in event.
 // saved: what the last save of the data file covered (one row).
 #pragma once
@@ -40,6 +44,8 @@ CREATE INDEX event_by_time ON event(event_time);
 CREATE INDEX event_by_arrival ON event(arrival_ms);
 CREATE INDEX event_by_level ON event(level, event_time);
 CREATE INDEX event_by_locking ON event(locking, event_time);
+CREATE INDEX event_by_transponder ON event(transponder_name, event_time);
+CREATE INDEX event_refused ON event(event_time) WHERE status <> 0;
 CREATE VIRTUAL TABLE event_text USING fts5(
   description, name, locking, locking_system, transponder_name,
   content='event', content_rowid='seq');

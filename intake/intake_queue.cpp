@@ -1,7 +1,9 @@
 #include "intake_queue.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -38,6 +40,24 @@ struct CArrival {
     CArrival* m_pNext;
 };
 std::atomic<CArrival*> s_pArrivals{nullptr};
+
+// The last number given to a text. A thread takes its number before it
+// pushes, so pushes can come out of number order (another thread numbered
+// later may push first); the queue is put back in number order as texts
+// are collected.
+std::atomic<int64_t> s_nLastSeq{0};
+
+// Guarded by g_InQueueMutex: the number the queue's tail waits for, and the
+// texts collected ahead of it, whose turn comes once the texts numbered
+// before them (taken, not yet pushed) arrive.
+int64_t s_nNextInOrder = 1;
+std::map<int64_t, CQueuedText> s_Early;
+
+// The draining thread's: see LastDrainedNumber.
+int64_t s_nLastDrained = 0;
+
+// Set while no connection thread runs, read by them (SetIntakeArchive).
+CIntakeArchive* s_pArchive = nullptr;
 
 // Whether this connection thread holds a reservation for its next text.
 thread_local bool t_bReserved = false;
@@ -80,9 +100,26 @@ void PushArrival(CQueuedText text)
     }
 }
 
-// Appends every arrival to g_InQueue in the order they were pushed, which
-// keeps each connection's texts in the order it received them. The caller
-// holds g_InQueueMutex.
+// Appends text at the tail if its turn has come, with every early text
+// that follows it; otherwise keeps it aside until it does. The caller holds
+// g_InQueueMutex.
+void Enqueue(CQueuedText&& text)
+{
+    if (text.m_nSeq > s_nNextInOrder) {
+        s_Early.emplace(text.m_nSeq, std::move(text));
+        return;
+    }
+    s_nNextInOrder = std::max(s_nNextInOrder, text.m_nSeq + 1);
+    g_InQueue.push_back(std::move(text));
+    for (auto next = s_Early.begin(); next != s_Early.end() && next->first == s_nNextInOrder; next = s_Early.erase(next)) {
+        g_InQueue.push_back(std::move(next->second));
+        ++s_nNextInOrder;
+    }
+}
+
+// Appends every arrival to g_InQueue in number order, which keeps each
+// connection's texts in the order it received them. The caller holds
+// g_InQueueMutex.
 void CollectArrivals()
 {
     CArrival* newest = s_pArrivals.exchange(nullptr);
@@ -94,11 +131,42 @@ void CollectArrivals()
         newest = next;
     }
     while (oldest != nullptr) {
-        g_InQueue.push_back(std::move(oldest->m_Text));
+        Enqueue(std::move(oldest->m_Text));
         CArrival* next = oldest->m_pNext;
         delete oldest;
         oldest = next;
     }
+}
+
+// At exit, once nothing more can come: the texts kept aside go in whatever
+// gap is left (a sender whose text was numbered but never pushed). The
+// caller holds g_InQueueMutex.
+void CollectEveryArrival()
+{
+    CollectArrivals();
+    for (auto& [seq, text] : s_Early)
+        g_InQueue.push_back(std::move(text));
+    if (!s_Early.empty())
+        s_nNextInOrder = s_Early.rbegin()->first + 1;
+    s_Early.clear();
+}
+
+std::size_t CollectedCount() { return g_InQueue.size() + s_Early.size(); }
+
+// Whether a drain would find a text to take now; texts kept aside wait for
+// a sender still between numbering and pushing, and are not worth another
+// turn of the event loop (the next tick takes them).
+bool HasTextInTurn()
+{
+    Lock lock(g_InQueueMutex);
+    CollectArrivals();
+    return !g_InQueue.empty();
+}
+
+int64_t NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 // Moves up to kDrainBatch texts from the head into batch.
@@ -116,11 +184,22 @@ void TakeBatch(std::vector<CQueuedText>& batch)
         s_RoomChanged.notify_all();
 }
 
+AddVerdict StoreOne(int64_t seq, std::string_view text)
+{
+    const AddVerdict verdict = AddMessageVerdict(text);
+    if (verdict == AddVerdict::kDuplicate && s_pArchive)
+        s_pArchive->Tell(seq, TextFate::kDuplicate);
+    return verdict;
+}
+
 void Store(const std::vector<CQueuedText>& batch)
 {
     for (const CQueuedText& text : batch) {
+        s_nLastDrained = text.m_nSeq;
         // An empty text carries no event; the sender was answered all the same.
-        if (!text.m_strText.empty() && AddMessage(text.m_strText) && g_OnEventStored)
+        if (!text.m_bAnswered || text.m_strText.empty())
+            continue;
+        if (StoreOne(text.m_nSeq, text.m_strText) == AddVerdict::kStored && g_OnEventStored)
             g_OnEventStored(g_Array[cur_item], text.m_Sender);  // AddMessage made it current
     }
 }
@@ -146,15 +225,49 @@ bool ReserveQueueRoom(const std::atomic<int>& stop)
     return t_bReserved = KeepUnlessClosed();
 }
 
-void QueueText(std::string_view text, const CPeer& sender)
+bool QueueText(std::string_view text, const CPeer& sender)
 {
     if (t_bReserved)
         t_bReserved = false;
     else
         ++s_nOccupied;
-    PushArrival({std::string(text), sender});
+    CQueuedText queued{std::string(text), sender, s_nLastSeq.fetch_add(1) + 1};
+    if (CIntakeArchive* const archive = s_pArchive) {
+        const uint64_t ticket = archive->Append(queued.m_nSeq, NowMs(), sender, text);
+        // Waited for before the text is pushed, so that a text that is not
+        // answered is never stored: the sender sends it again.
+        if (archive->AnswersWhenWritten() && !archive->WaitWritten(ticket)) {
+            archive->Tell(queued.m_nSeq, TextFate::kUnanswered);
+            queued.m_bAnswered = false;
+            queued.m_strText.clear();
+        }
+    }
+    const bool answer = queued.m_bAnswered;
+    // Pushed even when it is not to be stored: the texts numbered after it
+    // wait for its number.
+    PushArrival(std::move(queued));
     if (s_bClosed)
         NotifyAll();  // the exit drain waits for reserved texts
+    return answer;
+}
+
+void SetIntakeArchive(CIntakeArchive* archive) { s_pArchive = archive; }
+
+void SetNextTextNumber(int64_t first)
+{
+    Lock lock(g_InQueueMutex);
+    CollectArrivals();
+    s_nLastSeq = first - 1;
+    s_nNextInOrder = first;
+    s_nLastDrained = first - 1;
+}
+
+int64_t LastDrainedNumber() { return s_nLastDrained; }
+
+AddVerdict StoreRecoveredText(int64_t seq, std::string_view text)
+{
+    s_nLastDrained = std::max(s_nLastDrained, seq);
+    return text.empty() ? AddVerdict::kRefused : StoreOne(seq, text);
 }
 
 void WakeQueueWaiters()
@@ -174,7 +287,7 @@ bool DrainQueue(std::chrono::milliseconds budget)
             return false;
         Store(batch);
         if (Clock::now() >= deadline)
-            return QueuedTextCount() > 0;
+            return HasTextInTurn();
     }
 }
 
@@ -186,8 +299,9 @@ void DrainQueueCompletely(std::chrono::milliseconds inFlightWait)
         s_RoomChanged.notify_all();
         s_RoomChanged.wait_for(lock, inFlightWait, [] {
             CollectArrivals();
-            return s_nOccupied == g_InQueue.size();
+            return s_nOccupied == CollectedCount();
         });
+        CollectEveryArrival();
     }
     std::vector<CQueuedText> batch;
     for (TakeBatch(batch); !batch.empty(); TakeBatch(batch))
@@ -199,6 +313,8 @@ void ResetQueue()
     Lock lock(g_InQueueMutex);
     CollectArrivals();
     g_InQueue.clear();
+    s_Early.clear();
+    s_nNextInOrder = s_nLastSeq + 1;
     s_nOccupied = 0;
     s_bClosed = false;
     t_bReserved = false;
@@ -209,7 +325,7 @@ std::size_t QueuedTextCount()
 {
     Lock lock(g_InQueueMutex);
     CollectArrivals();
-    return g_InQueue.size();
+    return CollectedCount();
 }
 
 std::vector<std::string> QueuedTexts()
@@ -218,6 +334,8 @@ std::vector<std::string> QueuedTexts()
     CollectArrivals();
     std::vector<std::string> texts;
     for (const CQueuedText& queued : g_InQueue)
+        texts.push_back(queued.m_strText);
+    for (const auto& [seq, queued] : s_Early)
         texts.push_back(queued.m_strText);
     return texts;
 }

@@ -84,9 +84,10 @@ void Serve(PipeHandle hPipe, CPeer sender)
         // Queued before it is answered: a sender that waits for "OK" before
         // it sends the next text, on this connection or another, finds that
         // text stored behind this one. A failed answer keeps the text, as
-        // the sender may have seen the reply all the same.
-        QueueText(CutEventText(request, length), sender);
-        if (!Answer(hPipe, request))
+        // the sender may have seen the reply all the same. A text the
+        // archive was to have on disk first and could not is not answered:
+        // the conversation ends, so that the sender knows and sends it again.
+        if (!QueueText(CutEventText(request, length), sender) || !Answer(hPipe, request))
             return;
     }
 }

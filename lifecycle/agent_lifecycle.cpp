@@ -13,9 +13,12 @@
 #include "account.h"
 #include "alert_settings.h"
 #include "app_directory.h"
+#include "archive_recovery.h"
+#include "archive_settings.h"
 #include "diagnostic_file.h"
 #include "event_file.h"
 #include "event_store.h"
+#include "file_outcome_text.h"
 #include "intake_queue.h"
 #include "open_file_limit.h"
 #include "pipe_server.h"
@@ -57,6 +60,8 @@ CAgentLifecycle::~CAgentLifecycle()
 {
     // Connection threads post to this object; none may outlive it.
     StopIntake();
+    // Nor may the archive's writer, whose reports come here.
+    StopArchive();
     // The exit drain has journalled its events by now.
     if (m_bHookSet)
         g_OnEventStored = nullptr;
@@ -79,16 +84,21 @@ bool CAgentLifecycle::Start()
     ReadAllSettings();
     ReadAlertSettings();
     ReadSiteSettings();
+    ReadArchiveSettings();
     m_SiteLog.SetEnabled(gJournal != 0);
     JournalAgent(AgentEvent::kStart, "Tellvane started");
+    OpenArchive();
     ResetStore(kDefaultCapacity);
+    // Taken before the load, which may set a damaged file aside.
+    std::optional<CFileFingerprint> dataFile;
+    if (m_pArchive)
+        dataFile = FingerprintFile(EventFilePath());
     const FileOutcome loaded = LoadEventFile(m_Window.ShownRecord());
-    // Both set the file aside; the load's message box says nothing of it.
-    if (loaded.kind == FileOutcome::Damaged || loaded.kind == FileOutcome::OpenFailed)
-        JournalAgent(AgentEvent::kDamagedFile,
-                     "The data file " + EventFilePath() + " could not be read whole and was set aside");
-    if (!loaded.message.empty())
-        m_Window.Report(loaded.message);
+    if (loaded.setAside != SetAside::kNotNeeded)
+        JournalAgent(AgentEvent::kDamagedFile, SetAsideText(loaded));
+    if (const std::string text = FileOutcomeText(loaded); !text.empty())
+        m_Window.Report(text);
+    RecoverUnsaved(dataFile, loaded.kind);
     StartIntake();
     StartTimers();
     m_Window.StartTimers();
@@ -240,15 +250,16 @@ FileOutcome CAgentLifecycle::Save()
 {
     FileOutcome outcome = SaveEventFile();
     if (outcome.kind != FileOutcome::Saved)
-        JournalAgent(AgentEvent::kSaveFailed, outcome.message);
+        JournalAgent(AgentEvent::kSaveFailed, FileOutcomeText(outcome));
+    else if (m_pArchive)
+        m_pArchive->RecordSave(LastDrainedNumber(), EventFilePath());
     return outcome;
 }
 
 void CAgentLifecycle::SaveAndReport()
 {
-    const FileOutcome outcome = Save();
-    if (!outcome.message.empty())
-        m_Window.Report(outcome.message);
+    if (const std::string text = FileOutcomeText(Save()); !text.empty())
+        m_Window.Report(text);
 }
 
 void CAgentLifecycle::ExitUnattended()
@@ -272,6 +283,8 @@ void CAgentLifecycle::Exit(ExitPath path)
     StopIntake();
     DrainQueueCompletely();
     SaveAtExit(path);
+    // Its last commit holds the exit save's marker: nothing to replay next time.
+    StopArchive();
     JournalAgent(AgentEvent::kExit, "Tellvane ended");
     m_Window.CloseWindow();
 }
@@ -287,11 +300,9 @@ void CAgentLifecycle::SaveAtExit(ExitPath path)
         return;
     m_nExitStatus = 1;
     const FileOutcome rescued = RescueEventFile(std::time(nullptr));
-    if (rescued.kind == FileOutcome::Rescued)
-        JournalAgent(AgentEvent::kRescueCopy, rescued.message);
-    else
-        JournalAgent(AgentEvent::kSaveFailed, rescued.message);
-    const std::string text = saved.message + (rescued.message.empty() ? "" : "\n" + rescued.message);
+    const std::string rescuedText = FileOutcomeText(rescued);
+    JournalAgent(rescued.kind == FileOutcome::Rescued ? AgentEvent::kRescueCopy : AgentEvent::kSaveFailed, rescuedText);
+    const std::string text = FileOutcomeText(saved) + (rescuedText.empty() ? "" : "\n" + rescuedText);
     if (path == ExitPath::kConfirmed) {
         m_Window.Report(text);
         return;
@@ -299,4 +310,105 @@ void CAgentLifecycle::SaveAtExit(ExitPath path)
     const QByteArray name = QCoreApplication::applicationName().toLocal8Bit();
     for (const QByteArray& line : QByteArray::fromStdString(text).split('\n'))
         std::fprintf(stderr, "%s: %s\n", name.constData(), line.constData());
+}
+
+// ---- The event archive ---------------------------------------------------
+
+// Opened before the load and the endpoint: the numbers of this run's texts
+// go on from its highest, and recovery reads it.
+void CAgentLifecycle::OpenArchive()
+{
+    const std::string folder = GetAppDirectory();
+    if (gArchive == 0 || folder.empty())
+        return;
+    m_pArchive = std::make_unique<CArchiveLink>(folder, [this](const CArchiveReport& report) {
+        OnArchiveReport(report);
+    });
+    const CArchiveOpened& opened = m_pArchive->Opened();
+    if (!opened.m_strSetAside.empty())
+        OnArchiveReport({CArchiveReport::kSetAside, opened.m_strSetAside, 0});
+    if (!opened.m_bOpen)
+        OnArchiveReport({CArchiveReport::kFailing, opened.m_strReason, 0});
+    SetNextTextNumber(opened.m_nHighestSeq + 1);
+    SetIntakeArchive(m_pArchive.get());
+}
+
+void CAgentLifecycle::RecoverUnsaved(const std::optional<CFileFingerprint>& dataFile, FileOutcome::Kind loaded)
+{
+    if (!m_pArchive || !m_pArchive->Opened().m_bOpen)
+        return;
+    const CRecoveryOutcome outcome = RecoverUnsavedTexts(m_pArchive->Folder(), dataFile, loaded);
+    const std::string texts = std::to_string(outcome.m_nTexts);
+    switch (outcome.m_kind) {
+    case CRecoveryOutcome::kNothing: return;
+    case CRecoveryOutcome::kSkipped:
+        JournalAgent(AgentEvent::kRecoverySkipped,
+                     texts + " texts received after the last save were not recovered: " + outcome.m_strReason);
+        return;
+    case CRecoveryOutcome::kRecovered: break;
+    }
+    // The site's log had these events when they first arrived; only the
+    // count goes to it now.
+    m_strRecovered = RecoveredNotice(outcome.m_nStored);
+    std::string message = m_strRecovered + " (from " + texts + " texts)";
+    if (!outcome.m_strReason.empty())
+        message += "; " + outcome.m_strReason;
+    CJournalEntry entry = AgentEntry(AgentEvent::kRecovered, message);
+    entry.push_back({"TELLVANE_RECOVERED", std::to_string(outcome.m_nStored)});
+    Journal(std::move(entry));
+    if (outcome.m_nStored > 0) {
+        m_Window.ShowArchiveNotice(m_strRecovered);
+        std::cerr << m_strRecovered << std::endl;
+    } else {
+        m_strRecovered.clear();
+    }
+}
+
+void CAgentLifecycle::StopArchive()
+{
+    if (!m_pArchive)
+        return;
+    // No connection thread runs any more (StopIntake came first).
+    SetIntakeArchive(nullptr);
+    m_pArchive->Stop();
+}
+
+// On the archive's writer thread (or start-up's): the journal line at once,
+// the window's notice on the GUI thread.
+void CAgentLifecycle::OnArchiveReport(const CArchiveReport& report)
+{
+    std::string failure;
+    switch (report.m_kind) {
+    case CArchiveReport::kFailing:
+        failure = "Not archiving events: " + report.m_strText;
+        JournalAgent(AgentEvent::kArchiveFailed, failure);
+        break;
+    case CArchiveReport::kWorking:
+        JournalAgent(AgentEvent::kArchiveResumed, "Archiving events again");
+        break;
+    case CArchiveReport::kSetAside:
+        JournalAgent(AgentEvent::kArchiveSetAside,
+                     "The event archive could not be read whole and was set aside as " + report.m_strText);
+        return;
+    case CArchiveReport::kDropped: {
+        const std::string dropped = std::to_string(report.m_nDropped);
+        CJournalEntry entry = AgentEntry(AgentEvent::kArchiveDropped,
+                                         dropped + " texts were left out of the event archive, which had no room"
+                                                   " for them (the store took them as usual)");
+        entry.push_back({"TELLVANE_DROPPED", dropped});
+        Journal(std::move(entry));
+        return;
+    }
+    }
+    QMetaObject::invokeMethod(this, [this, failure] { ShowArchiveNotice(failure); }, Qt::QueuedConnection);
+}
+
+// A failing archive's notice, or once it works again the recovery's, if any.
+void CAgentLifecycle::ShowArchiveNotice(const std::string& failure)
+{
+    if (m_bEnded)
+        return;
+    if (!failure.empty())
+        std::cerr << failure << std::endl;
+    m_Window.ShowArchiveNotice(failure.empty() ? m_strRecovered : failure);
 }

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include <QObject>
 
+#include "archive_link.h"
 #include "event_file.h"
 #include "instance_lock.h"
 #include "journal_entries.h"
@@ -40,6 +42,10 @@ public:
     // Shows, where the user looks, that no events are being received and
     // why; an empty notice clears it.
     virtual void ShowEndpointNotice(std::string_view /*notice*/) {}
+    // Shows, beside the endpoint's notice, what the user should know of the
+    // event archive: that it is failing and why, or what start-up recovered
+    // from it; an empty notice clears it.
+    virtual void ShowArchiveNotice(std::string_view /*notice*/) {}
 };
 
 // How the program is being left.
@@ -97,6 +103,11 @@ private:
     void Journal(CJournalEntry entry);
     void JournalAgent(AgentEvent event, std::string_view message);
     void SaveAtExit(ExitPath path);
+    void OpenArchive();
+    void RecoverUnsaved(const std::optional<CFileFingerprint>& dataFile, FileOutcome::Kind loaded);
+    void StopArchive();
+    void OnArchiveReport(const CArchiveReport& report);
+    void ShowArchiveNotice(const std::string& failure);
 
     CAgentWindow& m_Window;
     CSiteLog m_SiteLog;
@@ -115,4 +126,7 @@ private:
     bool m_bQuitRequested = false;  // a quit arrived before start-up had finished
     bool m_bEnded = false;
     int m_nExitStatus = 0;
+    // After the site's log, which its reports go to, so that it ends first.
+    std::unique_ptr<CArchiveLink> m_pArchive;
+    std::string m_strRecovered;  // start-up's notice of recovered events
 };

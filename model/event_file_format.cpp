@@ -23,7 +23,7 @@ std::string EncodeEventFile()
     ar.Int32(max_messages);
     ar.Int32(max_used_item);
     ar.Count(static_cast<uint32_t>(g_Array.size()));
-    for (CSimpleMessage& slot : g_Array)
+    for (const CSimpleMessage& slot : g_Array)
         slot.Serialize(ar);
     return std::move(ar.Bytes());
 }

@@ -28,8 +28,8 @@ struct CStoreImage {
     int64_t damagedAt = -1;               // offset of the first unreadable value
 };
 
-// The store as the data file holds it. Takes g_StoreMutex. Writing marks
-// every slot's version as 8, the version written.
+// The store as the data file holds it. Takes g_StoreMutex. Every record is
+// written as version 8; the slots themselves are left as they are.
 std::string EncodeEventFile();
 
 CStoreImage DecodeEventFile(std::string_view bytes);

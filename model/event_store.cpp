@@ -40,11 +40,11 @@ void ReplaceRecord(int slot, const CSimpleMessage& record)
 // agree; any stored record counts, whatever its type.
 bool IsStoredAlready(const CSimpleMessage& msg) { return s_Keys.Keys(g_Array, max_used_item).Contains(msg); }
 
-bool IsAcceptable(const CSimpleMessage& msg)
+AddVerdict Verdict(const CSimpleMessage& msg)
 {
-    if (WhyNotStorable(msg))
-        return false;
-    return !msg.IsTransponderEvent() || !IsStoredAlready(msg);
+    if (!IsAcceptableAlone(msg))
+        return AddVerdict::kRefused;
+    return msg.IsTransponderEvent() && IsStoredAlready(msg) ? AddVerdict::kDuplicate : AddVerdict::kStored;
 }
 
 // Drops the 50 oldest records by arrival: slot i then names the record slot
@@ -86,6 +86,8 @@ bool EvictOldest()
 
 }  // namespace
 
+bool IsAcceptableAlone(const CSimpleMessage& msg) { return WhyNotStorable(msg) == nullptr; }
+
 void ResetStore(int capacity)
 {
     s_Owner = std::this_thread::get_id();
@@ -123,23 +125,25 @@ void ReleaseStoreMemory()
     s_Keys.Release();
 }
 
-bool AddMessage(std::string_view text)
+bool AddMessage(std::string_view text) { return AddMessageVerdict(text) == AddVerdict::kStored; }
+
+AddVerdict AddMessageVerdict(std::string_view text)
 {
     AssertOwner();
     Lock lock(g_StoreMutex);
     CSimpleMessage msg;
     msg.Parse(text);
-    if (!IsAcceptable(msg))
-        return false;
+    if (const AddVerdict verdict = Verdict(msg); verdict != AddVerdict::kStored)
+        return verdict;
     if (max_used_item >= max_messages - 1 && !EvictOldest())
-        return false;
+        return AddVerdict::kRefused;
     ++max_used_item;
     g_Array[max_used_item] = std::move(msg);
     s_Keys.AddTop(g_Array, max_used_item);
     g_Pos[max_used_item] = max_used_item;
     cur_item = req_item = max_used_item;
     ++new_arrived;
-    return true;
+    return AddVerdict::kStored;
 }
 
 namespace {

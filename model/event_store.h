@@ -58,12 +58,22 @@ void PrepareDuplicateIndex();
 // Only when nothing else can look (the end of the program, tests): no mutex.
 void ReleaseStoreMemory();
 
+// The store's rule for one record on its own: it needs a time, and a
+// transponder event an address in 0..2048. A record that passes may still be
+// refused as a duplicate of one already stored.
+bool IsAcceptableAlone(const CSimpleMessage& msg);
+
 // Parses one event text and stores it if it is acceptable: it needs a time,
 // and a transponder event needs an address in 0..2048 and must not be stored
 // already. Only an accepted record makes a full store evict its 50 oldest.
 // Returns whether the record was stored. Takes the mutex: an eviction moves
 // every slot number at once.
 bool AddMessage(std::string_view text);
+
+// AddMessage, telling why a text was not stored: the archive keeps the
+// duplicates apart from texts that could never be stored.
+enum class AddVerdict { kStored, kRefused, kDuplicate };
+AddVerdict AddMessageVerdict(std::string_view text);
 
 // Orders positions 0..max_used_item of g_Pos by ttime, stably. Takes the
 // mutex.

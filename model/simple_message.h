@@ -51,15 +51,17 @@ public:
     // Replaces the whole record by the content of one event text.
     void Parse(std::string_view text);
 
-    // The data-file form. Writing sets version to the one written (8);
-    // reading replaces the whole record and returns false when the bytes end
-    // inside it (the record is then incomplete and must not be used).
+    // The data-file form. Writing stores version 8, the file's, and leaves
+    // the record as it is: its version is part of what identifies the event
+    // (SameEvent). Reading replaces the whole record and returns false when
+    // the bytes end inside it (the record is then incomplete and must not be
+    // used).
     static constexpr int32_t kFileVersion = 8;
-    void Serialize(CArchiveWriter& ar);
+    void Serialize(CArchiveWriter& ar) const;
     bool Serialize(CArchiveReader& ar);
     // The layout of an earlier version, which the system itself never
     // writes; for building old files to test the reader with.
-    void SerializeAsVersion(CArchiveWriter& ar, int32_t fileVersion);
+    void SerializeAsVersion(CArchiveWriter& ar, int32_t fileVersion) const;
 
     // Recomputes date and time from ttime in the machine's local time zone.
     void SetDateTimeFromTtime();
@@ -74,8 +76,12 @@ public:
 // store can tell that.)
 const char* WhyNotStorable(const CSimpleMessage& msg);
 
-// The same event in two copies: every field equal but the read flag, which
-// the user changes while the event stays the same.
+// The same event in two copies: its version, every text and number it came
+// with, and the date and time made from its event time are equal. The read
+// flag is not compared, as the user changes it while the event stays the
+// same. Nothing else changes while the event is stored (a save writes
+// version 8 to the file but leaves the record's own), so a window's copy
+// finds its event again after the store changed.
 bool SameEvent(const CSimpleMessage& a, const CSimpleMessage& b);
 
 // Cuts the next comma-separated token off the front of rest. Leaves token

@@ -1,18 +1,18 @@
 // The data-file form of one record. A record starts with the version it was
 // written in and holds the fields that version had; this system always
 // writes version 8. One routine lists the layout for both directions: the
-// writer's version is 8, so its conditions pick exactly the written fields.
+// writer passes 8, so its conditions pick exactly the written fields, and
+// the record itself keeps the version it came with.
 
 #include "archive.h"
 #include "simple_message.h"
 
 namespace {
 
-template <class Archive>
-void Transfer(CSimpleMessage& m, Archive& ar)
+// Message is const when writing. The version has been read or written.
+template <class Message, class Archive>
+void Transfer(Message& m, int32_t v, Archive& ar)
 {
-    ar.Int32(m.version);
-    const int32_t v = m.version;
     if (v >= 2)
         ar.Int32(m.type);
     if (v <= 4) {
@@ -54,18 +54,19 @@ void Transfer(CSimpleMessage& m, Archive& ar)
 
 }  // namespace
 
-void CSimpleMessage::Serialize(CArchiveWriter& ar) { SerializeAsVersion(ar, kFileVersion); }
+void CSimpleMessage::Serialize(CArchiveWriter& ar) const { SerializeAsVersion(ar, kFileVersion); }
 
-void CSimpleMessage::SerializeAsVersion(CArchiveWriter& ar, int32_t fileVersion)
+void CSimpleMessage::SerializeAsVersion(CArchiveWriter& ar, int32_t fileVersion) const
 {
-    version = fileVersion;
-    Transfer(*this, ar);
+    ar.Int32(fileVersion);
+    Transfer(*this, fileVersion, ar);
 }
 
 bool CSimpleMessage::Serialize(CArchiveReader& ar)
 {
     *this = CSimpleMessage();
-    Transfer(*this, ar);
+    ar.Int32(version);
+    Transfer(*this, version, ar);
     if (!ar.Ok())
         return false;
     // Times are kept as seconds; the texts follow the reading machine's zone.

@@ -1,5 +1,5 @@
 // The instance locks on Linux and other POSIX systems: a lock file in the
-// per-user runtime folder, and an flock beside the data folder.
+// per-user runtime folder, and an flock on the data folder itself.
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,12 +8,12 @@
 
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include <QLockFile>
 #include <QString>
 
+#include "file_replace.h"
 #include "instance_lock.h"
 #include "runtime_dir.h"
 
@@ -43,17 +43,24 @@ private:
     int m_Fd;
 };
 
-// Tellvane.lock beside the data folder, created 0600: no other account can
-// open it, so none can hold it. One that is not this user's own plain file
-// (planted where others may write) is not used.
-int OpenLockFile(const std::string& path)
+// The data folder itself, made if missing (private, its new parents too).
+// Every path that reaches it, through a link or a bind mount, opens the one
+// folder and so meets the one lock. A folder of this user's is closed to
+// others; where a file stands in the folder's place nothing can be saved
+// under it, and it is locked the same way. Anything else is not used.
+int OpenDataFolder(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    MakePrivateFolder(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat st = {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
-        ::close(fd);
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !(S_ISDIR(st.st_mode) || S_ISREG(st.st_mode))) {
+        if (fd >= 0)
+            ::close(fd);
         return -1;
     }
+    // Closed to others only: what the owner may do there is the owner's choice.
+    if (S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+        ::fchmod(fd, st.st_mode & 07700);
     return fd;
 }
 
@@ -86,17 +93,13 @@ std::unique_ptr<CInstanceLock> AcquireInstanceLock(int waitMs)
 std::unique_ptr<CInstanceLock> AcquireDataLock(const std::string& dataFolder, int waitMs)
 {
     if (dataFolder.empty())
-        return std::make_unique<CInstanceLock>();
-    // Beside the folder, not in it: the folder itself is made on the first save.
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(dataFolder).parent_path(), ignored);
-    int fd = OpenLockFile(dataFolder + ".lock");
-    if (fd < 0)  // nothing may be created beside it: a read-only set-up, whose folder exists
-        fd = ::open(dataFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return std::make_unique<CInstanceLock>();
-    if (!FlockWithin(fd, waitMs)) {
-        ::close(fd);
+        return std::make_unique<CInstanceLock>();  // no folder can be told: nothing is read or written
+    // A folder that cannot be opened cannot be locked: the start is refused
+    // rather than run beside another instance unseen.
+    const int fd = OpenDataFolder(dataFolder);
+    if (fd < 0 || !FlockWithin(fd, waitMs)) {
+        if (fd >= 0)
+            ::close(fd);
         return nullptr;
     }
     return std::make_unique<CFlockInstance>(fd);

@@ -33,6 +33,9 @@ public:
 
     // Never waits for the service.
     void Notify(const CDesktopNotice& notice);
+    // Withdraws the notice with this key, also one whose service has not
+    // yet answered; one already gone is left alone.
+    void Close(quint64 key);
 
 signals:
     // The user chose the notice's default action ("Show"), or clicked the
@@ -45,6 +48,7 @@ private slots:
 
 private:
     void Track(uint id, quint64 key);
+    void CloseId(uint id);
 
     struct CImpl;
     std::unique_ptr<CImpl> m_pImpl;

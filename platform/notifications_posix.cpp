@@ -2,11 +2,14 @@
 // user's session bus. Every call is asynchronous: a slow or missing service
 // must never hold up the window, and a missing one is not worth a word.
 
+#include <algorithm>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QVariantMap>
@@ -48,6 +51,9 @@ struct CDesktopNotifier::CImpl {
     // them escaped. Assumed until the service tells its capabilities.
     bool bodyMarkup = true;
     QList<QPair<uint, quint64>> keys;  // notification id, caller's key
+    // Notices sent whose id is not known yet; true once they are to be
+    // closed as soon as it is.
+    QHash<quint64, bool> awaiting;
 };
 
 CDesktopNotifier::CDesktopNotifier(QObject* parent, QSystemTrayIcon*)
@@ -96,13 +102,41 @@ void CDesktopNotifier::Notify(const CDesktopNotice& notice)
          << (m_pImpl->bodyMarkup ? notice.body.toHtmlEscaped() : notice.body)
          << QStringList{QStringLiteral("default"), QStringLiteral("Show")} << hints << expireTimeout;
 
+    m_pImpl->awaiting.insert(notice.key, false);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, key = notice.key](QDBusPendingCallWatcher* w) {
         const QDBusPendingReply<uint> reply = *w;
-        if (reply.isValid())
-            Track(reply.value(), key);
+        const bool closeNow = m_pImpl->awaiting.take(key);
+        if (reply.isValid()) {
+            if (closeNow)
+                CloseId(reply.value());
+            else
+                Track(reply.value(), key);
+        }
         w->deleteLater();
     });
+}
+
+void CDesktopNotifier::Close(quint64 key)
+{
+    if (const auto awaited = m_pImpl->awaiting.find(key); awaited != m_pImpl->awaiting.end()) {
+        *awaited = true;
+        return;
+    }
+    const auto tracked = std::find_if(m_pImpl->keys.cbegin(), m_pImpl->keys.cend(),
+                                      [key](const QPair<uint, quint64>& entry) { return entry.second == key; });
+    if (tracked == m_pImpl->keys.cend())
+        return;
+    const uint id = tracked->first;
+    m_pImpl->keys.erase(tracked);
+    CloseId(id);
+}
+
+void CDesktopNotifier::CloseId(uint id)
+{
+    QDBusMessage call = Call("CloseNotification");
+    call << id;
+    m_pImpl->bus.asyncCall(call);
 }
 
 void CDesktopNotifier::Track(uint id, quint64 key)

@@ -59,7 +59,11 @@ void CDesktopNotifier::Notify(const CDesktopNotice& notice)
                       IconOf(notice.urgency));
 }
 
+// A tray message cannot be taken back once shown; it leaves by itself.
+void CDesktopNotifier::Close(quint64) {}
+
 // The session bus's replies, which Windows has none of.
 void CDesktopNotifier::OnActionInvoked(uint, const QString&) {}
 void CDesktopNotifier::OnClosed(uint, uint) {}
 void CDesktopNotifier::Track(uint, quint64) {}
+void CDesktopNotifier::CloseId(uint) {}

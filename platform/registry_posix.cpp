@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 
+#include "file_replace.h"
 #include "registry.h"
 
 struct RegKey {
@@ -113,6 +116,9 @@ bool WriteValue(const RegRoot& root, const std::string& path, const std::string&
     RegKeyHandle key = RegOpenPath(root, path);
     if (!key)
         return false;
+    // QSettings would make a missing folder as the umask allows, open to
+    // other accounts under a umask of 000; made first, it is private.
+    MakePrivateFolder(QFile::encodeName(QFileInfo(key->settings.fileName()).absolutePath()).toStdString());
     key->settings.setValue(Text(name), value);
     key->settings.sync();
     return key->settings.status() == QSettings::NoError;

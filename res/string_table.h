@@ -18,6 +18,7 @@ enum StringId : int {
     IDS_RANGE = 10503,         // printf format with the two bounds
     IDS_INVALID_FORMAT = 10504,
     IDS_PARSE_INT = 61712,     // a number field that holds no whole number
+    IDS_APP_TITLE = 57344,     // the program's name: the title of its message boxes
 };
 
 // The text of a string resource; empty for an unknown id.
@@ -41,6 +42,7 @@ constexpr std::string_view LoadStringText(int id)
     case IDS_RANGE: return "The value should be between %d and %d";
     case IDS_INVALID_FORMAT: return "Invalid format";
     case IDS_PARSE_INT: return "Please enter an integer.";
+    case IDS_APP_TITLE: return "Tellvane";
     default: return {};
     }
 }

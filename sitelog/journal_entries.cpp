@@ -91,6 +91,12 @@ CAgentEventInfo Info(AgentEvent event)
     case AgentEvent::kConnectionsRefused: return {"connections-refused", 4};
     case AgentEvent::kOutOfFiles: return {"out-of-files", 3};
     case AgentEvent::kLinesDropped: return {"lines-dropped", 4};
+    case AgentEvent::kArchiveFailed: return {"archive-failed", 3};
+    case AgentEvent::kArchiveResumed: return {"archive-resumed", 5};
+    case AgentEvent::kArchiveSetAside: return {"archive-set-aside", 4};
+    case AgentEvent::kArchiveDropped: return {"archive-dropped", 4};
+    case AgentEvent::kRecovered: return {"recovered", 5};
+    case AgentEvent::kRecoverySkipped: return {"recovery-skipped", 4};
     case AgentEvent::kExit: return {"exit", 6};
     }
     return {"unknown", 6};

@@ -35,6 +35,12 @@ enum class AgentEvent {
     kConnectionsRefused,  // connections beyond a user's bound, counted
     kOutOfFiles,      // the open-file limit met: no sender let in
     kLinesDropped,    // entries the site's log could not take in time
+    kArchiveFailed,   // the event archive cannot be made or written
+    kArchiveResumed,  // ... and is written again
+    kArchiveSetAside, // a damaged archive set aside, a new one made
+    kArchiveDropped,  // texts left out of the archive for want of room, counted
+    kRecovered,       // texts of a run that ended without saving replayed
+    kRecoverySkipped, // ... or not, as the data file is not the one last saved
     kExit,
 };
 

@@ -16,6 +16,20 @@
 #include "shell_services.h"
 #include "widget_fixture.h"
 
+// Waits up to five seconds for a condition, then checks it. Qt's QTRY_
+// macros report to Qt Test, which GoogleTest never hears of: a failing one
+// would only end the test early, as if it had passed.
+#define EXPECT_SOON(condition)                                        \
+    do {                                                              \
+        (void)QTest::qWaitFor([&] { return bool(condition); }, 5000); \
+        EXPECT_TRUE(condition);                                       \
+    } while (0)
+#define ASSERT_SOON_EQ(actual, expected)                                     \
+    do {                                                                     \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, 5000); \
+        ASSERT_EQ(actual, expected);                                         \
+    } while (0)
+
 class AlertsTest : public WidgetTest {
 protected:
     void SetUp() override

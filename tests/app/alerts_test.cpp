@@ -26,7 +26,7 @@ TEST_F(AlertsTest, TrayCountsTheUnreadAndIsMarkedWithTheirHighestLevel)
     Store(2, kLevelAlarm, "Manipulation detected");
     Store(3, kLevelWarning, "Battery low");
     Tick();
-    EXPECT_EQ(Tray()->ToolTip(), "Tellvane: 3 unread, 1 alarm");
+    EXPECT_EQ(Tray()->ToolTip(), "Tellvane: 3 unread, 1 alarm: Manipulation detected, Door 12");
     EXPECT_EQ(Tray()->Level(), kLevelAlarm);
 
     Click("btnPrevious");
@@ -107,7 +107,7 @@ TEST_F(AlertsTest, UnreadAlarmRepeatsUntilReadOrAllRead)
     gAlarmRepeat = 1;
     Store(2, kLevelAlarm, "Manipulation detected");
     Tick();
-    QTRY_VERIFY(m_sounds.size() >= 4);
+    EXPECT_SOON(m_sounds.size() >= 4);
     for (const CToneSequence& sound : m_sounds)
         EXPECT_EQ(sound, CToneSequence(3, kAlarm));
 
@@ -120,7 +120,7 @@ TEST_F(AlertsTest, UnreadAlarmRepeatsUntilReadOrAllRead)
 
     Store(3, kLevelAlarm, "Manipulation detected");
     Tick();
-    QTRY_VERIFY(m_sounds.size() >= afterRead + 3);
+    EXPECT_SOON(m_sounds.size() >= afterRead + 3);
     Click("btnAllRead");
     const size_t afterAllRead = m_sounds.size();
     QTest::qWait(100);
@@ -168,6 +168,42 @@ TEST_F(AlertsTest, AlertsDialogFromTheFileMenuStoresItsOptionsUnderNamesOfTheirO
     EXPECT_EQ(stored.value("Settings/gAlarmRepeat").toInt(), 1);
     EXPECT_EQ(stored.value("Settings/gRepeatSecs").toInt(), 45);
     EXPECT_FALSE(stored.contains("Settings/gBeep")) << "the eleven settings are left alone";
+}
+
+// Sounds are the Options' beep first: while it is off, the Alerts dialog
+// must not look as if an alarm would sound.
+TEST_F(AlertsTest, WithTheBeepOffTheAlertsDialogShowsItsSoundsOffAndKeepsTheirValues)
+{
+    Start();
+    gBeep = 0;
+    gAlarmRepeat = 1;
+    auto* file = m_dlg->findChild<QMenu*>("menuFile");
+    emit file->aboutToShow();
+    QAction* alerts = m_dlg->findChild<QAction*>("actionAlerts");
+    ASSERT_NE(alerts, nullptr);
+    WhenModal([](QWidget* dlg) {
+        for (const char* sound : {"chkLevelSound", "chkAlarmRepeat", "spnRepeatSecs"})
+            EXPECT_FALSE(dlg->findChild<QWidget*>(sound)->isEnabled()) << sound;
+        EXPECT_TRUE(dlg->findChild<QCheckBox*>("chkAlarmRepeat")->isChecked());
+        EXPECT_TRUE(dlg->findChild<QWidget*>("chkNotify")->isEnabled());
+        auto* why = dlg->findChild<QLabel*>("lblSoundsOff");
+        EXPECT_TRUE(why->isVisible());
+        EXPECT_EQ(why->text(), QString::fromUtf8("Sounds are off under Options \u25b8 Beep."));
+        QTest::mouseClick(dlg->findChild<QWidget*>("btnOK"), Qt::LeftButton);
+    });
+    alerts->trigger();
+    EXPECT_EQ(gAlarmRepeat, 1);
+    EXPECT_EQ(gLevelSound, 1);
+    EXPECT_FALSE(QSettings(SettingsFile(), QSettings::IniFormat).contains("Settings/gAlarmRepeat"));
+
+    gBeep = 1;
+    WhenModal([](QWidget* dlg) {
+        EXPECT_FALSE(dlg->findChild<QLabel*>("lblSoundsOff")->isVisible());
+        EXPECT_TRUE(dlg->findChild<QWidget*>("chkLevelSound")->isEnabled());
+        EXPECT_TRUE(dlg->findChild<QWidget*>("spnRepeatSecs")->isEnabled());
+        QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    alerts->trigger();
 }
 
 }  // namespace

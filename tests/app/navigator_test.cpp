@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include "event_file.h"
@@ -19,6 +20,7 @@
 #include "monitor_model.h"
 #include "navigator_dlg.h"
 #include "settings.h"
+#include "shell_services.h"
 #include "widget_fixture.h"
 
 namespace {
@@ -94,10 +96,16 @@ TEST_F(NavigatorTest, StartsWithTheEventsOfTheDataFileWithoutAnnouncingThem)
 
 TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
 {
-    // The data folder cannot be made where a file stands in its way.
+    // The data folder cannot be made where a file stands in its way. Put
+    // there before start-up, which makes the folder for the event archive:
+    // an archive that cannot be made shows no box.
+    m_dlg.reset();
+    ASSERT_TRUE(QDir(m_home->path() + "/Tellvane").removeRecursively());
     QFile blocker(m_home->path() + "/Tellvane");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    m_dlg = std::make_unique<CNavigatorDlg>();
+    ASSERT_TRUE(m_dlg->OnInitDialog());
     Store(1);
     m_dlg->findChild<QAction*>("actionSave")->trigger();
     ASSERT_EQ(m_boxes.size(), 1);
@@ -115,9 +123,13 @@ TEST_F(NavigatorTest, FailedSaveSaysSoAndTheProgramGoesOn)
 // for nobody.
 TEST_F(NavigatorTest, FailedExitSaveKeepsARescueCopyAndASignalShowsNoBox)
 {
+    m_dlg.reset();
+    ASSERT_TRUE(QDir(m_home->path() + "/Tellvane").removeRecursively());
     QFile blocker(m_home->path() + "/Tellvane");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    m_dlg = std::make_unique<CNavigatorDlg>();
+    ASSERT_TRUE(m_dlg->OnInitDialog());
     Store(2);
     m_answers = {QMessageBox::Yes};
     m_dlg->OnExit();
@@ -329,6 +341,9 @@ TEST_F(NavigatorTest, LongTextShowsItsBeginningAfterEveryRefill)
     Click("btnPrevious");
     ASSERT_EQ(Field("edtMessage").toStdString(), longText);
     EXPECT_EQ(Edit("edtMessage")->cursorPosition(), 0);
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(Edit("edtMessage")->toolTip()).toPlainText().toStdString(), longText)
+        << "a cut text can be read whole";
+    EXPECT_EQ(Edit("edtLocking")->toolTip(), "") << "one that fits needs no tooltip";
     QTest::keyClicks(Edit("edtMessage"), "x");
     EXPECT_EQ(Edit("edtMessage")->cursorPosition(), 0) << "undone typing shows the beginning too";
 }
@@ -353,6 +368,22 @@ TEST_F(NavigatorTest, EveryWayOutAsksAndNoKeepsItRunning)
     Click("btnExit");
     EXPECT_FALSE(m_dlg->isVisible());
     EXPECT_EQ(m_dlg->result(), QDialog::Accepted);
+}
+
+// A stray Enter or Escape on the exit question must not end the agent; only
+// a deliberate Yes does. Its boxes carry the program's name.
+TEST_F(NavigatorTest, ExitQuestionDefaultsToNo)
+{
+    Click("btnExit");
+    ASSERT_EQ(m_defaultButtons.size(), 1u);
+    EXPECT_EQ(m_defaultButtons[0], QMessageBox::No);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        const auto box = MakeMessageBox(nullptr, m_boxes[0], QMessageBox::Yes | QMessageBox::No, m_defaultButtons[0]);
+        EXPECT_EQ(box->windowTitle(), "Tellvane");
+        box->show();
+        QTest::keyClick(box.get(), key);
+        EXPECT_EQ(box->result(), QMessageBox::No) << key;
+    }
 }
 
 TEST_F(NavigatorTest, SessionEndLeavesWithoutAsking)

@@ -55,7 +55,7 @@ TEST_F(ResponsivenessTest, FloodFromSixteenClientsNeverStallsTheWindowFor100ms)
 {
     // Real timers: the drain every 500 ms and the refresh every 5 s.
     ResetShellServices();
-    ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+    ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons, QMessageBox::StandardButton) {
         m_boxes << text;
         return QMessageBox::Ok;
     };

@@ -40,8 +40,10 @@ void WidgetTest::SetUp()
     qputenv("TELLVANE_ENDPOINT", "tellvane-test-" + QByteArray::number(QCoreApplication::applicationPid()));
     ResetSettings();
     ResetStore();
-    ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {
+    ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) {
         m_boxes << text;
+        m_defaultButtons.push_back(defaultButton);
         if (!m_answers.empty()) {
             const auto answer = m_answers.front();
             m_answers.pop_front();

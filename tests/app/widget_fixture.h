@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QMessageBox>
 #include <QStringList>
@@ -21,6 +22,7 @@ protected:
     // The next answers a message box gives; when none is queued, OK or No.
     std::deque<QMessageBox::StandardButton> m_answers;
     QStringList m_boxes;  // texts of the boxes shown, in order
+    std::vector<QMessageBox::StandardButton> m_defaultButtons;  // and their default buttons
     int m_beeps = 0;
     std::unique_ptr<QTemporaryDir> m_home;
 

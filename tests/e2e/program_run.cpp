@@ -4,8 +4,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QThread>
 
+#include "private_home.h"
 #include "tellvane_send_client.h"
 
 namespace {
@@ -25,15 +28,17 @@ CProgramHome::CProgramHome() { UsePrivateEndpoint(); }
 QProcessEnvironment CProgramHome::Environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", Path());
-    env.insert("XDG_CONFIG_HOME", Path() + "/config");
-    env.insert("XDG_DATA_HOME", Path() + "/data");
-    env.insert("XDG_RUNTIME_DIR", Path());
-    env.insert("XDG_STATE_HOME", Path() + "/state");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("TZ", "UTC");
+    for (const auto& [key, value] : PrivateHomeVariables(Path().toStdString()))
+        env.insert(QString::fromStdString(key), QString::fromStdString(value));
     env.remove("DBUS_SESSION_BUS_ADDRESS");  // no notifications on the desktop of whoever runs the tests
     return env;
+}
+
+bool CProgramHome::UseSettings(const QByteArray& lines) const
+{
+    QDir().mkpath(Path() + "/config/Zentrovo");
+    QFile settings(Path() + "/config/Zentrovo/Tellvane.conf");
+    return settings.open(QIODevice::WriteOnly) && settings.write("[Settings]\n" + lines) > 0;
 }
 
 CProgramRun::CProgramRun(const CProgramHome& home) : CProgramRun(home.Environment(), QStringList()) {}
@@ -86,4 +91,17 @@ QString SendEvents(const QStringList& texts)
     send.start(TELLVANE_SEND_PATH, texts);
     send.waitForFinished(10000);
     return QString::fromLocal8Bit(send.readAllStandardOutput());
+}
+
+QStringList NamespaceOptions()
+{
+    for (const QStringList& options :
+         {QStringList{"--mount", "--propagation", "private"},
+          QStringList{"--user", "--map-root-user", "--mount", "--propagation", "private"}}) {
+        QProcess probe;
+        probe.start("unshare", options + QStringList{"true"});
+        if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+            return options;
+    }
+    return {};
 }

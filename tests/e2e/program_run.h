@@ -15,6 +15,8 @@ public:
     QString DataFile() const { return m_dir.path() + "/data/Tellvane/zqtvane.dat"; }
     std::string DataFolder() const { return (m_dir.path() + "/data/Tellvane").toStdString(); }
     QProcessEnvironment Environment() const;
+    // Writes the settings file: the [Settings] group with lines in it.
+    bool UseSettings(const QByteArray& lines) const;
 
 private:
     QTemporaryDir m_dir;
@@ -43,3 +45,8 @@ public:
 
 // Runs tellvane-send with the texts; its standard output.
 QString SendEvents(const QStringList& texts);
+
+// The unshare options that make a private mount namespace here: as root
+// directly, otherwise as root of a user namespace of its own. Empty when
+// neither works.
+QStringList NamespaceOptions();

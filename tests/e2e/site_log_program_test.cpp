@@ -5,142 +5,20 @@
 //
 // The journal is the test's own socket, put where the library looks for it
 // by a private mount namespace; those tests skip where none can be made.
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <cstring>
-#include <map>
 
-#include <QDeadlineTimer>
-#include <QFile>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include "event_file.h"
 #include "event_store.h"
 #include "intake_test_support.h"
+#include "journal_capture.h"
 #include "program_run.h"
 
 namespace {
-
-using CEntry = std::map<std::string, std::string>;
-
-// One datagram of the journal's native protocol: NAME=value lines, or NAME,
-// a newline, a 64-bit little-endian length and the value's bytes.
-CEntry ParseEntry(const std::string& bytes)
-{
-    CEntry entry;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t end = bytes.find_first_of("=\n", at);
-        if (end == std::string::npos)
-            break;
-        const std::string name = bytes.substr(at, end - at);
-        if (bytes[end] == '=') {
-            const std::size_t line = bytes.find('\n', end);
-            entry[name] = bytes.substr(end + 1, line - end - 1);
-            at = line + 1;
-            continue;
-        }
-        uint64_t length = 0;
-        for (int i = 7; i >= 0; --i)
-            length = length << 8 | static_cast<unsigned char>(bytes[end + 1 + i]);
-        entry[name] = bytes.substr(end + 9, length);
-        at = end + 9 + length + 1;
-    }
-    return entry;
-}
-
-// A journal socket the test owns, in a folder of its own.
-class CJournalSocket {
-public:
-    CJournalSocket()
-    {
-        m_fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const std::string path = (m_dir.path() + "/socket").toStdString();
-        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        m_bBound = bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~CJournalSocket() { close(m_fd); }
-
-    bool Bound() const { return m_bBound; }
-    QString Folder() const { return m_dir.path(); }
-
-    // Collects entries until done says so or time is up; every entry
-    // received so far.
-    std::vector<CEntry> ReceiveUntil(const std::function<bool(const std::vector<CEntry>&)>& done, int timeoutMs = 10000)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        pollfd waiting{m_fd, POLLIN, 0};
-        while (!done(m_entries) && poll(&waiting, 1, static_cast<int>(deadline.remainingTime())) > 0) {
-            char buffer[65536];
-            const ssize_t size = recv(m_fd, buffer, sizeof buffer, 0);
-            if (size > 0)
-                m_entries.push_back(ParseEntry(std::string(buffer, static_cast<std::size_t>(size))));
-        }
-        return m_entries;
-    }
-
-private:
-    QTemporaryDir m_dir;
-    int m_fd = -1;
-    bool m_bBound = false;
-    std::vector<CEntry> m_entries;
-};
-
-bool HasAgentLine(const std::vector<CEntry>& entries, const std::string& agent)
-{
-    for (const CEntry& entry : entries) {
-        const auto it = entry.find("TELLVANE_AGENT");
-        if (it != entry.end() && it->second == agent)
-            return true;
-    }
-    return false;
-}
-
-std::vector<CEntry> Events(const std::vector<CEntry>& entries)
-{
-    std::vector<CEntry> events;
-    for (const CEntry& entry : entries) {
-        if (entry.count("TELLVANE_LEVEL"))
-            events.push_back(entry);
-    }
-    return events;
-}
-
-// How the test may make a mount namespace: as root directly, otherwise as
-// root of a user namespace of its own. Empty when neither works here.
-QStringList NamespaceOptions()
-{
-    for (const QStringList& options :
-         {QStringList{"--mount", "--propagation", "private"},
-          QStringList{"--user", "--map-root-user", "--mount", "--propagation", "private"}}) {
-        QProcess probe;
-        probe.start("unshare", options + QStringList{"true"});
-        if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-            return options;
-    }
-    return {};
-}
-
-// The program inside a private mount namespace, where the test's journal
-// socket is the one the library writes to. unshare and sh each execute the
-// next in place, so the process is the program.
-std::unique_ptr<CProgramRun> RunWithJournal(const CProgramHome& home, const CJournalSocket& journal,
-                                            const QStringList& namespaceOptions)
-{
-    const QString script = "mount -t tmpfs tmpfs /run && mkdir -p /run/systemd/journal"
-                           " && mount --bind \"$0\" /run/systemd/journal && exec \"$1\"";
-    return std::make_unique<CProgramRun>(
-        home.Environment(), namespaceOptions + QStringList{"--", "sh", "-c", script, journal.Folder(), TELLVANE_PATH},
-        "unshare");
-}
 
 void ExpectAnswered(CSenderConnection& sender, const std::string& text)
 {
@@ -234,11 +112,7 @@ TEST_F(SiteLogProgram, AJournalThatTakesNothingChangesNothingForIntake)
 
 TEST_F(SiteLogProgram, ASenderOutsideTheAllowedUsersIsRefusedAndNothingStored)
 {
-    QDir().mkpath(m_home.Path() + "/config/Zentrovo");
-    QFile settings(m_home.Path() + "/config/Zentrovo/Tellvane.conf");
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write(QByteArray("[Settings]\ngSenderUids=") + QByteArray::number(SenderUidSeenInside() + 1) + "\n");
-    settings.close();
+    ASSERT_TRUE(m_home.UseSettings("gSenderUids=" + QByteArray::number(SenderUidSeenInside() + 1) + "\n"));
 
     const auto program = RunWithJournal(m_home, m_journal, m_namespace);
     ASSERT_TRUE(program->WaitListening());

@@ -1,4 +1,6 @@
 #include <future>
+#include <map>
+#include <mutex>
 
 #include "event_store.h"
 #include "intake_test_support.h"
@@ -25,6 +27,25 @@ protected:
         for (int slot = 0; slot <= max_used_item; ++slot)
             tags.push_back(g_Array[slot].desc);
         return tags;
+    }
+
+    // Queues texts tagged "thread:i" from threads threads at once, draining
+    // meanwhile as the GUI thread does, until every text is stored.
+    static void QueueFromThreadsWhileDraining(int threads, int texts)
+    {
+        std::atomic<int> producing{threads};
+        std::vector<std::thread> producers;
+        for (int t = 0; t < threads; ++t) {
+            producers.emplace_back([t, texts, &producing] {
+                for (int i = 0; i < texts; ++i)
+                    QueueText(Event(1000 + t * texts + i, std::to_string(t) + ":" + std::to_string(i)));
+                --producing;
+            });
+        }
+        while (producing > 0 || QueuedTextCount() > 0)
+            DrainQueue();  // races with the producers
+        for (std::thread& producer : producers)
+            producer.join();
     }
 
     // What a connection thread does, minus the answer.
@@ -93,19 +114,7 @@ TEST_F(IntakeQueue, TextsFromManyThreadsAreStoredOnceEachInTheirThreadsOrder)
 {
     constexpr int kThreads = 8;
     constexpr int kTexts = 1000;
-    std::atomic<int> producing{kThreads};
-    std::vector<std::thread> producers;
-    for (int t = 0; t < kThreads; ++t) {
-        producers.emplace_back([t, &producing] {
-            for (int i = 0; i < kTexts; ++i)
-                QueueText(Event(1000 + t * kTexts + i, std::to_string(t) + ":" + std::to_string(i)));
-            --producing;
-        });
-    }
-    while (producing > 0 || QueuedTextCount() > 0)
-        DrainQueue();  // races with the producers
-    for (std::thread& producer : producers)
-        producer.join();
+    QueueFromThreadsWhileDraining(kThreads, kTexts);
 
     const std::vector<std::string> tags = StoredTags();
     ASSERT_EQ(tags.size(), static_cast<std::size_t>(kThreads * kTexts));
@@ -159,11 +168,18 @@ TEST_F(IntakeQueue, ManyWaitersAreAllLetInAsRoomAppears)
 TEST_F(IntakeQueue, ExitDrainStoresAnsweredTextsAndRefusesNewOnes)
 {
     QueueText(Event(1000, "queued"));
-    ASSERT_TRUE(ReserveQueueRoom(m_stop));  // answered, not yet queued
-    auto exitDrain = std::async(std::launch::async, [] { DrainQueueCompletely(); });
-    EXPECT_EQ(exitDrain.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
-    QueueText(Event(2000, "in flight"));
-    exitDrain.get();
+    // A connection thread answered, not yet queued; the exit drain runs on
+    // the store's own thread, as in the program, and must wait for it.
+    std::promise<void> reserved;
+    auto inFlight = std::async(std::launch::async, [&] {
+        EXPECT_TRUE(ReserveQueueRoom(m_stop));
+        reserved.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        QueueText(Event(2000, "in flight"));
+    });
+    reserved.get_future().wait();
+    DrainQueueCompletely();
+    inFlight.get();
     EXPECT_EQ(StoredTags(), (std::vector<std::string>{"queued", "in flight"}));
 
     EXPECT_FALSE(ReserveQueueRoom(m_stop));  // later senders are not answered
@@ -177,4 +193,89 @@ TEST_F(IntakeQueue, ExitDrainGivesUpOnAReservationNeverUsed)
     ASSERT_TRUE(ReserveQueueRoom(m_stop));
     DrainQueueCompletely(std::chrono::milliseconds(10));
     EXPECT_EQ(StoredTags(), std::vector<std::string>{"queued"});
+}
+
+namespace {
+
+// What the program's archive hears from intake, kept in memory.
+class CRecordingArchive : public CIntakeArchive {
+public:
+    uint64_t Append(int64_t seq, int64_t, const CPeer&, std::string_view text) override
+    {
+        // A pause now and then between numbering and queueing, where a
+        // thread numbered later may queue first.
+        if (seq % 7 == 0)
+            std::this_thread::yield();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_texts[seq] = std::string(text);
+        return static_cast<uint64_t>(seq);
+    }
+    bool AnswersWhenWritten() const override { return static_cast<bool>(m_written); }
+    bool WaitWritten(uint64_t ticket) override { return m_written(static_cast<int64_t>(ticket)); }
+    void Tell(int64_t seq, TextFate fate) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_told.emplace_back(seq, fate);
+    }
+
+    std::function<bool(int64_t)> m_written;  // set: "OK" waits for the disk
+    std::mutex m_mutex;
+    std::map<int64_t, std::string> m_texts;
+    std::vector<std::pair<int64_t, TextFate>> m_told;
+};
+
+class IntakeNumbering : public IntakeQueue {
+protected:
+    void SetUp() override
+    {
+        IntakeQueue::SetUp();
+        SetNextTextNumber(1001);
+        SetIntakeArchive(&m_archive);
+    }
+    void TearDown() override
+    {
+        SetIntakeArchive(nullptr);
+        SetNextTextNumber(1);
+        IntakeQueue::TearDown();
+    }
+
+    CRecordingArchive m_archive;
+};
+
+}  // namespace
+
+TEST_F(IntakeNumbering, TheStoreTakesTextsInTheOrderOfTheirNumbers)
+{
+    constexpr int kThreads = 8;
+    constexpr int kTexts = 500;
+    COneProcessor oneProcessor;
+    QueueFromThreadsWhileDraining(kThreads, kTexts);
+
+    ASSERT_EQ(m_archive.m_texts.size(), static_cast<std::size_t>(kThreads * kTexts));
+    EXPECT_EQ(m_archive.m_texts.begin()->first, 1001) << "numbers go on from the one set";
+    const std::vector<std::string> stored = StoredTags();
+    ASSERT_EQ(stored.size(), m_archive.m_texts.size());
+    int64_t seq = 1001;
+    for (const std::string& tag : stored) {
+        CSimpleMessage numbered;
+        numbered.Parse(m_archive.m_texts[seq]);
+        ASSERT_EQ(tag, numbered.desc) << "text number " << seq;
+        ++seq;
+    }
+    EXPECT_EQ(LastDrainedNumber(), seq - 1);
+}
+
+TEST_F(IntakeNumbering, ATextNotOnDiskInTimeIsNeitherAnsweredNorStoredAndADuplicateIsTold)
+{
+    const std::string transponder = "8,3,1299506709,n,dup,s,l,1,12,7,3,0,4711,0,k,5,0,0,0,0,0,0";
+    m_archive.m_written = [](int64_t seq) { return seq != 1002; };
+    EXPECT_TRUE(QueueText(Event(1000, "a")));
+    EXPECT_FALSE(QueueText(Event(2000, "not on disk")));
+    EXPECT_TRUE(QueueText(transponder));
+    EXPECT_TRUE(QueueText(transponder));
+    EXPECT_FALSE(DrainQueue());
+    EXPECT_EQ(StoredTags(), (std::vector<std::string>{"a", "dup"}));
+    EXPECT_EQ(LastDrainedNumber(), 1004);
+    EXPECT_EQ(m_archive.m_told,
+              (std::vector<std::pair<int64_t, TextFate>>{{1002, TextFate::kUnanswered}, {1004, TextFate::kDuplicate}}));
 }

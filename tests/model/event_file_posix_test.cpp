@@ -15,6 +15,7 @@
 #include "app_directory.h"
 #include "event_file.h"
 #include "event_file_format.h"
+#include "file_outcome_text.h"
 #include "store_fixtures.h"
 
 namespace {
@@ -181,10 +182,44 @@ TEST(EventFileSafety, FilesArePrivateWhateverTheUmask)
     const FileOutcome second = RescueEventFile(rescues, 1299506709);
     const std::string name = rescues + "/zqtvane.dat.rescue-20110307-140509";
     EXPECT_EQ(first.kind, FileOutcome::Rescued);
-    EXPECT_EQ(first.message, "The events were written to " + name);
-    EXPECT_EQ(second.message, "The events were written to " + name + ".1");
+    EXPECT_EQ(FileOutcomeText(first), "The events were written to " + name);
+    EXPECT_EQ(FileOutcomeText(second), "The events were written to " + name + ".1");
     EXPECT_TRUE(ReadFile(name) == EncodeEventFile());
     EXPECT_EQ(ModeOf(rescues), 0700u);
     EXPECT_EQ(ModeOf(name), 0600u);
     ::umask(umaskBefore);
+}
+
+// A damaged file whose folder refuses the rename and whose bytes find no
+// place in the rescue folder (a file stands there): no save writes over it
+// until it can be set aside after all.
+TEST(EventFileSafety, DamagedFileThatCanBeNeitherSetAsideNorCopiedIsNotSavedOver)
+{
+    ScratchFolder scratch;
+    const std::string folder = scratch / "Tellvane";
+    const std::string noRescue = scratch / "state";
+    ResetStore();
+    ASSERT_TRUE(AddMessage(FullEvent(1000, "one")));
+    ASSERT_TRUE(AddMessage(FullEvent(2000, "two")));
+    ASSERT_TRUE(Saves(folder));
+    const std::string damaged = ReadFile(EventFilePath(folder)).substr(0, 200);
+    WriteFile(EventFilePath(folder), damaged);
+    WriteFile(noRescue, "not a folder");
+    ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+
+    EXPECT_TRUE(InChild([&] {
+        CSimpleMessage shown;
+        ResetStore();
+        const FileOutcome loaded = LoadEventFile(shown, folder, noRescue, 1299506709);
+        const FileOutcome refused = SaveEventFile(folder);
+        const bool keptAsItWas = loaded.setAside == SetAside::kNowhere && max_used_item == 0 &&
+                                 refused.kind == FileOutcome::NotOverwritten && ReadFile(EventFilePath(folder)) == damaged;
+        const bool told = FileOutcomeText(refused) ==
+                          "The data file " + EventFilePath(folder) +
+                              " was not saved over: it holds events that could not be read, and no copy of it could be kept";
+        // Once the folder takes the rename, the save sets the file aside and goes on.
+        return keptAsItWas && told && ::chmod(folder.c_str(), 0700) == 0 && Saves(folder) &&
+               ReadFile(EventFilePath(folder) + ".damaged") == damaged;
+    }, true, scratch.Path()));
+    ::chmod(folder.c_str(), 0700);
 }

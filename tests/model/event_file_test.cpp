@@ -1,4 +1,5 @@
 #include "event_file.h"
+#include "file_outcome_text.h"
 
 #include <filesystem>
 #include <string>
@@ -53,7 +54,7 @@ TEST_F(EventFile, StartUpStoreSavesAsTheGoldenBytes)
 {
     const FileOutcome outcome = SaveEventFile(m_folder.Path());
     EXPECT_EQ(outcome.kind, FileOutcome::Saved);
-    EXPECT_TRUE(outcome.message.empty());
+    EXPECT_TRUE(FileOutcomeText(outcome).empty());
 
     const std::string bytes = ReadFile(DataFile());
     ASSERT_EQ(bytes.size(), 35510u);
@@ -103,7 +104,7 @@ TEST_F(EventFile, MissingFileLeavesTheStartUpStore)
 {
     const FileOutcome outcome = LoadEventFile(m_shown, m_folder.Path());
     EXPECT_EQ(outcome.kind, FileOutcome::NoFile);
-    EXPECT_TRUE(outcome.message.empty());
+    EXPECT_TRUE(FileOutcomeText(outcome).empty());
     EXPECT_EQ(max_messages, 500);
     EXPECT_EQ(max_used_item, -1);
     EXPECT_EQ(cur_item, -1);
@@ -113,7 +114,7 @@ TEST_F(EventFile, NoDirectoryIsReportedAndNothingIsTouched)
 {
     for (const FileOutcome& outcome : {SaveEventFile(""), LoadEventFile(m_shown, "")}) {
         EXPECT_EQ(outcome.kind, FileOutcome::NoDirectory);
-        EXPECT_EQ(outcome.message, "Registry entries are not available");
+        EXPECT_EQ(FileOutcomeText(outcome), "Registry entries are not available");
     }
 }
 
@@ -135,7 +136,7 @@ TEST_F(EventFile, FailedSaveKeepsThePreviousFile)
     fs::create_directory(DataFile() + ".tmp");
     FileOutcome outcome = SaveEventFile(m_folder.Path());
     EXPECT_EQ(outcome.kind, FileOutcome::OpenFailed);
-    EXPECT_EQ(outcome.message, "Could not open the file " + DataFile());
+    EXPECT_EQ(FileOutcomeText(outcome), "Could not open the file " + DataFile());
     EXPECT_EQ(ReadFile(DataFile()), previous);
     fs::remove(DataFile() + ".tmp");
 
@@ -144,14 +145,14 @@ TEST_F(EventFile, FailedSaveKeepsThePreviousFile)
     fs::create_directories(EventFilePath(elsewhere) + "/inside");
     outcome = SaveEventFile(elsewhere);
     EXPECT_EQ(outcome.kind, FileOutcome::WriteFailed);
-    EXPECT_EQ(outcome.message, "Could not open the file " + EventFilePath(elsewhere));
+    EXPECT_EQ(FileOutcomeText(outcome), "Could not open the file " + EventFilePath(elsewhere));
     EXPECT_FALSE(fs::exists(EventFilePath(elsewhere) + ".tmp")) << "the temporary file is removed";
 
     // A file where the folder should be.
     WriteFile(m_folder / "plain", "x");
     outcome = SaveEventFile(m_folder / "plain");
     EXPECT_EQ(outcome.kind, FileOutcome::OpenFailed);
-    EXPECT_EQ(outcome.message, "Could not open the file " + EventFilePath(m_folder / "plain"));
+    EXPECT_EQ(FileOutcomeText(outcome), "Could not open the file " + EventFilePath(m_folder / "plain"));
 }
 
 TEST_F(EventFile, CapacityChangedBeforeSavingIsTakenOver)
@@ -281,7 +282,7 @@ TEST_F(EventFile, DamagedFileIsSetAsideOnce)
 
     const FileOutcome outcome = LoadEventFile(m_shown, m_folder.Path());
     EXPECT_EQ(outcome.kind, FileOutcome::Damaged);
-    EXPECT_TRUE(outcome.message.empty()) << "a damaged file is not reported to the user";
+    EXPECT_TRUE(FileOutcomeText(outcome).empty()) << "a damaged file is not reported to the user";
     EXPECT_EQ(max_used_item, 0);
     EXPECT_FALSE(fs::exists(DataFile()));
     EXPECT_EQ(ReadFile(DataFile() + ".damaged"), "an older one") << "an earlier damaged copy is never replaced";

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <string>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "registry.h"
@@ -111,6 +113,18 @@ TEST_F(SettingsFile, PathsOfOtherShapes)
     EXPECT_TRUE(RegWriteDword(root, "Software\\Other\\Deep\\App\\Group", "n", 5));
     EXPECT_EQ(RegReadDword(root, "Software\\Other\\Deep\\App\\Group", "n", 0), 5);
     EXPECT_TRUE(fs::exists(m_dir / "Other" / "Deep" / "App.conf"));
+}
+
+// QSettings would make the folders as the umask allows: under 000, open to
+// every account, which could then put a settings file of its own there.
+TEST_F(SettingsFile, FoldersMadeForTheFileArePrivateWhateverTheUmask)
+{
+    ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+    const mode_t umaskBefore = ::umask(0);
+    EXPECT_TRUE(WriteSettingDword("gWarn", 2));
+    ::umask(umaskBefore);
+    for (const fs::path& folder : {m_dir / "config", m_dir / "config" / "Zentrovo"})
+        EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all) << folder;
 }
 
 // However the list is written, a comma list is read as its ids, and what

@@ -10,6 +10,7 @@
 #include <QTreeView>
 
 #include "config_monitor_dlg.h"
+#include "event_file.h"
 #include "monitor_dlg.h"
 #include "monitor_model.h"
 #include "monitor_window_fixture.h"
@@ -75,6 +76,24 @@ TEST_F(MonitorWindow, HeaderClicksSortAndARefillRestoresNewestFirst)
     EXPECT_EQ(Column(1), (QStringList{"second", "third", "first"}));
     EXPECT_EQ(m_monitor->SortState().column, 2);
     EXPECT_EQ(m_monitor->SortState().direction, -1);
+}
+
+// A save writes version 8 to the file and leaves the stored event as it came,
+// so a refill after it still finds the row of a version-7 event.
+TEST_F(MonitorWindow, RefillAfterASaveKeepsTheRowOfAVersion7Event)
+{
+    ASSERT_TRUE(AddMessage("7,1," + std::to_string(kDay + 6000) + ",n,version 7,s,Door 1,1,12,7,3,0,4711,0,k,5,0"));
+    SortPositions();
+    m_monitor->FillList();
+    const int row = Column(1).indexOf("version 7");
+    ASSERT_GE(row, 0);
+    List()->setCurrentIndex(List()->model()->index(row, 0));
+
+    ASSERT_EQ(SaveEventFile().kind, FileOutcome::Saved);
+    Add(kDay + 9000, "later");
+    SortPositions();
+    m_monitor->FillList();
+    EXPECT_EQ(List()->currentIndex().siblingAtColumn(1).data().toString(), "version 7");
 }
 
 TEST_F(MonitorWindow, ResizingLaysTheControlsOutAgain)

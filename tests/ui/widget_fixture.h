@@ -27,7 +27,7 @@ protected:
         UseFreshProfile(QString::fromStdString(m_dir.string()));
         ResetSettings();
         ResetStore();
-        ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+        ShellServices().messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons, QMessageBox::StandardButton) {
             m_messages << text;
             return QMessageBox::Ok;
         };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "simple_message.h"
 #include "tones.h"
@@ -11,6 +12,9 @@ struct CUnreadSummary {
     int unread = 0;
     int alarms = 0;  // unread alarms
     int highestLevel = kNoLevel;
+    // The newest unread alarm, by arrival: what a glance at the tray must
+    // find without opening a window.
+    std::string alarmDesc, alarmLocking;
     bool operator==(const CUnreadSummary&) const = default;
 };
 
@@ -18,9 +22,16 @@ struct CUnreadSummary {
 CUnreadSummary SummarizeUnread();
 
 struct CArrivals {
+    // The event a notification names: the most severe of the hand-over, and
+    // among those of its level the newest. A routine message arriving after
+    // an alarm must not hide it.
+    CSimpleMessage named;
     CSimpleMessage newest;
     int count = 0;  // events stored since the last hand-over
     int highestLevel = kNoLevel;
+    // The slot of the oldest arrival still stored; they reach up to
+    // max_used_item. -1 when none is stored.
+    int firstSlot = -1;
 };
 
 // The events not yet handed over (new_arrived of them, the newest in the

@@ -6,12 +6,16 @@
 
 #include "alert_level.h"
 
-// "Tellvane: 3 unread, 1 alarm"; the alarms only when there are any.
+// "Tellvane: 3 unread, 1 alarm: Glass break sensor, Door 40 Vault"; the
+// alarms, and the newest of them, only when there are any.
 std::string TrayToolTip(const CUnreadSummary& unread);
 
 struct CNoticeText {
-    std::string summary;  // "Alarm: Manipulation detected"
-    std::string body;     // locking, locking system, time and date; "and N more"
+    std::string summary;  // "Alarm: Glass break sensor"
+    // Locking, locking system, time and date of that event; "and N more",
+    // with the newest arrival's time when it is another event.
+    std::string body;
 };
 
+// The notification of a hand-over: it names arrivals.named.
 CNoticeText NoticeText(const CArrivals& arrivals);

@@ -9,6 +9,7 @@
 #include "platform.h"
 #include "qt_text.h"
 #include "settings.h"
+#include "string_table.h"
 
 namespace {
 
@@ -18,12 +19,12 @@ QMessageBox::StandardButton AnswerHeadless(const QString& text, QMessageBox::Sta
     return buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
 }
 
-QMessageBox::StandardButton RealMessageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton RealMessageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton)
 {
     if (IsHeadless())
         return AnswerHeadless(text, buttons);
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, buttons, parent);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    return static_cast<QMessageBox::StandardButton>(MakeMessageBox(parent, text, buttons, defaultButton)->exec());
 }
 
 // Overwriting an existing file is confirmed by the dialog itself (Qt's default).
@@ -61,14 +62,30 @@ CShellServices& ShellServices()
 
 void ResetShellServices() { ShellServices() = RealShellServices(); }
 
-QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton)
 {
-    return ShellServices().messageBox(parent, text, buttons);
+    return ShellServices().messageBox(parent, text, buttons, defaultButton);
 }
 
-QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text, QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton)
 {
-    return ShowMessage(parent, ToQString(std::string(text)), buttons);
+    return ShowMessage(parent, ToQString(std::string(text)), buttons, defaultButton);
+}
+
+// The title is the program's name as the user knows it, not the lower-case
+// name of the executable.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, ToQString(std::string(LoadStringText(IDS_APP_TITLE))),
+                                             text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box->setDefaultButton(defaultButton);
+    if (buttons.testFlag(QMessageBox::No))
+        box->setEscapeButton(QMessageBox::No);
+    return box;
 }
 
 bool IsHeadless() { return QGuiApplication::platformName() == "offscreen"; }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,8 +35,10 @@ struct CSettingsWriter {
 
 struct CShellServices {
     // Shows text modally with the given buttons; returns the button chosen.
+    // Enter chooses defaultButton (NoButton: the box's own choice).
     std::function<QMessageBox::StandardButton(QWidget* parent, const QString& text,
-                                              QMessageBox::StandardButtons buttons)>
+                                              QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton)>
         messageBox;
     // The save-as dialog of an export: the chosen path, empty when cancelled.
     std::function<QString(QWidget* parent, const CSaveAsRequest& request)> choosePath;
@@ -57,9 +60,16 @@ void ResetShellServices();
 // a screen nobody can answer it: its text goes to standard error and the
 // safe answer is taken (OK, or No to a question).
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 QMessageBox::StandardButton ShowMessage(QWidget* parent, std::string_view text,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// The box that ShowMessage runs where there is a screen. Escape answers No
+// to a question.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton);
 
 // Whether the program runs without a screen (the offscreen platform).
 bool IsHeadless();

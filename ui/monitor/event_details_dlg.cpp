@@ -1,5 +1,7 @@
 #include "event_details_dlg.h"
 
+#include <QFormLayout>
+#include <QLabel>
 #include <QLayout>
 #include <QScreen>
 
@@ -48,6 +50,25 @@ void CEventDetailsDlg::ShowEvent(const CSimpleMessage& rec)
     const int needed = qMin(layout()->totalHeightForWidth(width()), screen()->availableGeometry().height());
     if (needed > height())
         resize(width(), needed);
+}
+
+void CEventDetailsDlg::ShowArchived(const QString& arrival, const QString& sender)
+{
+    if (!m_pArrival) {
+        const auto addRow = [this](const QString& title, const QString& name) {
+            auto* edit = new QLineEdit(this);
+            edit->setReadOnly(true);
+            edit->setAccessibleName(name);
+            auto* label = new QLabel(title, this);
+            label->setBuddy(edit);
+            m_ui->m_fields->addRow(label, edit);
+            return edit;
+        };
+        m_pArrival = addRow(QStringLiteral("Arrival time:"), QStringLiteral("Arrival time"));
+        m_pSender = addRow(QStringLiteral("Sender:"), QStringLiteral("Sender"));
+    }
+    ShowText(m_pArrival, arrival);
+    ShowText(m_pSender, sender);
 }
 
 void CEventDetailsDlg::EnableSteps(bool previous, bool next)

@@ -9,6 +9,8 @@
 
 #include "event_details.h"
 
+class QLineEdit;
+
 namespace Ui {
 class CEventDetailsDlg;
 }
@@ -22,6 +24,9 @@ public:
     void ShowEvent(const CSimpleMessage& rec);
     // Each button only where the list has a row to step to.
     void EnableSteps(bool previous, bool next);
+    // An event from the archive also has its arrival time and its sender;
+    // the rows for them exist only in a dialog that shows one.
+    void ShowArchived(const QString& arrival, const QString& sender);
 
 signals:
     void step(int delta);  // -1 Previous, +1 Next
@@ -29,4 +34,6 @@ signals:
 private:
     std::unique_ptr<Ui::CEventDetailsDlg> m_ui;
     std::array<QWidget*, kDetailFieldCount> m_fields{};  // by DetailField
+    QLineEdit* m_pArrival = nullptr;
+    QLineEdit* m_pSender = nullptr;
 };

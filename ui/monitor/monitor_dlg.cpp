@@ -111,6 +111,8 @@ void CMonitorDlg::CreateShortcuts()
     bind(QKeySequence(Qt::CTRL | Qt::Key_F), &CMonitorDlg::OnFind);
     bind(QKeySequence(Qt::CTRL | Qt::Key_S), &CMonitorDlg::OnSave);
     bind(QKeySequence(Qt::Key_F5), &CMonitorDlg::FillList);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this), &QShortcut::activated, this,
+            &CMonitorDlg::historyRequested);
 }
 
 void CMonitorDlg::FillList()

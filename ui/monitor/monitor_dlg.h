@@ -42,6 +42,8 @@ public:
 signals:
     // OK and Cancel hand the screen back to the navigator.
     void showNavigator();
+    // Ctrl+H: the History window.
+    void historyRequested();
 
 public slots:
     void OnConfigure();

@@ -11,11 +11,6 @@
 
 namespace {
 
-constexpr char kLeft[] = "MonitorLeft";
-constexpr char kTop[] = "MonitorTop";
-constexpr char kWidth[] = "MonitorWidth";
-constexpr char kHeight[] = "MonitorHeight";
-constexpr char kColumns[] = "MonitorColumnWidths";  // "80,300,220,140"
 constexpr int32_t kUnset = INT32_MIN;
 
 // Less of a window than this on a screen cannot be grabbed to move it.
@@ -40,13 +35,13 @@ QPoint CMonitorLayout::PullOnScreen(const QRect& window)
 
 bool CMonitorLayout::Restore() const
 {
-    const int width = ReadSettingDword(kWidth, kUnset), height = ReadSettingDword(kHeight, kUnset);
+    const int width = ReadSettingDword(m_Names.width, kUnset), height = ReadSettingDword(m_Names.height, kUnset);
     const bool sized = width > 0 && height > 0;
     if (sized)
         m_pWindow->resize(width, height);
     RestorePlace();
 
-    const QStringList widths = ToQString(ReadSettingString(kColumns, "")).split(QLatin1Char(','));
+    const QStringList widths = ToQString(ReadSettingString(m_Names.columns, "")).split(QLatin1Char(','));
     if (widths.size() != m_pColumns->count())
         return sized;
     for (int c = 0; c < m_pColumns->count(); ++c) {
@@ -60,19 +55,19 @@ bool CMonitorLayout::Restore() const
 
 void CMonitorLayout::RestorePlace() const
 {
-    const int left = ReadSettingDword(kLeft, kUnset), top = ReadSettingDword(kTop, kUnset);
+    const int left = ReadSettingDword(m_Names.left, kUnset), top = ReadSettingDword(m_Names.top, kUnset);
     if (left != kUnset && top != kUnset)
         m_pWindow->move(PullOnScreen(QRect(QPoint(left, top), m_pWindow->size())));
 }
 
 void CMonitorLayout::Save() const
 {
-    WriteSettingDword(kLeft, m_pWindow->pos().x());
-    WriteSettingDword(kTop, m_pWindow->pos().y());
-    WriteSettingDword(kWidth, m_pWindow->width());
-    WriteSettingDword(kHeight, m_pWindow->height());
+    WriteSettingDword(m_Names.left, m_pWindow->pos().x());
+    WriteSettingDword(m_Names.top, m_pWindow->pos().y());
+    WriteSettingDword(m_Names.width, m_pWindow->width());
+    WriteSettingDword(m_Names.height, m_pWindow->height());
     QStringList widths;
     for (int c = 0; c < m_pColumns->count(); ++c)
         widths << QString::number(m_pColumns->sectionSize(c));
-    WriteSettingString(kColumns, ToLocal8Bit(widths.join(QLatin1Char(','))));
+    WriteSettingString(m_Names.columns, ToLocal8Bit(widths.join(QLatin1Char(','))));
 }

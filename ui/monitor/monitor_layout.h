@@ -9,9 +9,23 @@
 class QHeaderView;
 class QWidget;
 
+// The setting names a window's layout is kept under.
+struct CLayoutNames {
+    const char* left;
+    const char* top;
+    const char* width;
+    const char* height;
+    const char* columns;  // "80,300,220,140"
+};
+inline constexpr CLayoutNames kMonitorLayoutNames{"MonitorLeft", "MonitorTop", "MonitorWidth", "MonitorHeight",
+                                                  "MonitorColumnWidths"};
+
 class CMonitorLayout {
 public:
-    CMonitorLayout(QWidget* window, QHeaderView* columns) : m_pWindow(window), m_pColumns(columns) {}
+    CMonitorLayout(QWidget* window, QHeaderView* columns, const CLayoutNames& names = kMonitorLayoutNames)
+        : m_pWindow(window), m_pColumns(columns), m_Names(names)
+    {
+    }
 
     // The size, place and column widths kept, each only where one was kept.
     // True when the window got a size of its own, which the caller must then
@@ -31,4 +45,5 @@ public:
 private:
     QWidget* m_pWindow;
     QHeaderView* m_pColumns;
+    CLayoutNames m_Names;
 };

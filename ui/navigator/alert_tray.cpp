@@ -47,6 +47,7 @@ void CAlertTray::CreateMenu()
     m_pMenu = std::make_unique<QMenu>();
     m_pMenu->addAction(QStringLiteral("Show"), this, &CAlertTray::showRequested);
     m_pMenu->addAction(QStringLiteral("Monitor"), this, &CAlertTray::monitorRequested);
+    m_pMenu->addAction(QStringLiteral("History"), this, &CAlertTray::historyRequested);
     m_pMenu->addAction(QStringLiteral("All read"), this, &CAlertTray::allReadRequested);
     m_pMenu->addSeparator();
     m_pMenu->addAction(QStringLiteral("Exit"), this, &CAlertTray::exitRequested);

@@ -35,6 +35,7 @@ public:
 signals:
     void showRequested();
     void monitorRequested();
+    void historyRequested();
     void allReadRequested();
     void exitRequested();
 

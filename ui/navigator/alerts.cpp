@@ -13,9 +13,6 @@
 
 namespace {
 
-// Notifications whose "Show" can still find their event.
-constexpr size_t kMaxNoticed = 256;
-
 NoticeUrgency UrgencyOf(int level)
 {
     switch (level) {
@@ -40,6 +37,7 @@ void CAlerts::Start()
     m_pTray = new CAlertTray(m_pWindow->windowIcon(), this);
     connect(m_pTray, &CAlertTray::showRequested, this, &CAlerts::showRequested);
     connect(m_pTray, &CAlertTray::monitorRequested, this, &CAlerts::monitorRequested);
+    connect(m_pTray, &CAlertTray::historyRequested, this, &CAlerts::historyRequested);
     connect(m_pTray, &CAlertTray::allReadRequested, this, &CAlerts::allReadRequested);
     connect(m_pTray, &CAlertTray::exitRequested, this, &CAlerts::exitRequested);
     m_pNotifier = new CDesktopNotifier(this, m_pTray->Icon());
@@ -74,12 +72,25 @@ void CAlerts::UpdateUnread()
 {
     if (m_bStopped || !m_pTray)
         return;
+    WithdrawSettled();
     const CUnreadSummary unread = SummarizeUnread();
     m_pTray->Update(unread);
     if (gAlarmRepeat == 0 || unread.alarms == 0)
         m_repeat.stop();
     else if (!m_repeat.isActive())
         m_repeat.start(RepeatIntervalMs());
+}
+
+void CAlerts::OnStepped(int slot)
+{
+    m_announced.Seen(slot);
+    UpdateUnread();
+}
+
+void CAlerts::WithdrawSettled()
+{
+    for (const quint64 key : m_announced.TakeSettled())
+        m_pNotifier->Close(key);
 }
 
 void CAlerts::OnAlertsDialog()
@@ -89,6 +100,7 @@ void CAlerts::OnAlertsDialog()
     dlg.m_bLevelSound = gLevelSound;
     dlg.m_bAlarmRepeat = gAlarmRepeat;
     dlg.m_nRepeatSecs = gRepeatSecs;
+    dlg.m_bBeep = gBeep;
     if (dlg.DoModal() != QDialog::Accepted)
         return;
     if (dlg.m_bNotify == gNotify && dlg.m_bLevelSound == gLevelSound && dlg.m_bAlarmRepeat == gAlarmRepeat
@@ -121,19 +133,16 @@ void CAlerts::Notify(const CArrivals& arrivals)
         return;
     const CNoticeText text = NoticeText(arrivals);
     const quint64 key = ++m_nLastKey;
-    m_noticed.emplace(key, arrivals.newest);
-    if (m_noticed.size() > kMaxNoticed)
-        m_noticed.erase(m_noticed.begin());
+    m_announced.Announce(key, arrivals.named, arrivals.firstSlot);
     m_pNotifier->Notify({ToQString(text.summary), ToQString(text.body), UrgencyOf(arrivals.highestLevel), key});
 }
 
 void CAlerts::OnNoticeActivated(quint64 key)
 {
-    const auto noticed = m_noticed.find(key);
-    if (noticed == m_noticed.end())
-        emit showRequested();
+    if (const CSimpleMessage* named = m_announced.Named(key))
+        emit eventRequested(*named);
     else
-        emit eventRequested(noticed->second);
+        emit showRequested();
 }
 
 void CAlerts::OnRepeat()

@@ -4,12 +4,11 @@
 // it asks the navigator, through its signals, to come forward.
 #pragma once
 
-#include <map>
-
 #include <QObject>
 #include <QTimer>
 
 #include "alert_level.h"
+#include "announced_events.h"
 #include "simple_message.h"
 
 class CAlertTray;
@@ -34,6 +33,9 @@ public:
     void OnArrivals();
     // Read flags or the store may have changed.
     void UpdateUnread();
+    // The user stepped the navigator onto the event in slot: it counts as
+    // dealt with for the notification that announced it.
+    void OnStepped(int slot);
     // Runs the Alerts dialog and applies and stores what it changed.
     void OnAlertsDialog();
 
@@ -42,6 +44,7 @@ public:
 signals:
     void showRequested();
     void monitorRequested();
+    void historyRequested();
     void allReadRequested();
     void exitRequested();
     // A notification's "Show": the event it named.
@@ -51,6 +54,7 @@ private:
     void Sound(int level);
     void Notify(const CArrivals& arrivals);
     void OnNoticeActivated(quint64 key);
+    void WithdrawSettled();
     void OnRepeat();
     int RepeatIntervalMs() const;
 
@@ -58,8 +62,8 @@ private:
     CAlertTray* m_pTray = nullptr;
     CDesktopNotifier* m_pNotifier = nullptr;
     QTimer m_repeat;
-    // The event each notification named, by key; the oldest are forgotten.
-    std::map<quint64, CSimpleMessage> m_noticed;
+    // What each notification named and announced, by key.
+    CAnnouncedEvents m_announced;
     quint64 m_nLastKey = 0;
     bool m_bStopped = false;
 };

@@ -19,7 +19,7 @@ CAlertsDlg::CAlertsDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique
     m_ui->spnRepeatSecs->setRange(kMinRepeatSecs, kMaxRepeatSecs);
     connect(m_ui->btnOK, &QPushButton::clicked, this, &CAlertsDlg::accept);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &CAlertsDlg::reject);
-    connect(m_ui->chkAlarmRepeat, &QCheckBox::toggled, this, &CAlertsDlg::OnAlarmRepeat);
+    connect(m_ui->chkAlarmRepeat, &QCheckBox::toggled, this, &CAlertsDlg::EnableSoundControls);
 }
 
 CAlertsDlg::~CAlertsDlg() = default;
@@ -45,7 +45,7 @@ void CAlertsDlg::DoDataExchange(bool saveAndValidate)
     ui.chkLevelSound->setChecked(m_bLevelSound != 0);
     ui.chkAlarmRepeat->setChecked(m_bAlarmRepeat != 0);
     ui.spnRepeatSecs->setValue(m_nRepeatSecs);
-    OnAlarmRepeat();
+    EnableSoundControls();
 }
 
 void CAlertsDlg::accept()
@@ -56,11 +56,16 @@ void CAlertsDlg::accept()
     QDialog::accept();
 }
 
-// The interval means something only while the repeat is on.
-void CAlertsDlg::OnAlarmRepeat()
+// The sounds mean something only while the beep is on, and the interval
+// only while the repeat is on too.
+void CAlertsDlg::EnableSoundControls()
 {
-    const bool on = m_ui->chkAlarmRepeat->isChecked();
-    m_ui->spnRepeatSecs->setEnabled(on);
-    m_ui->lblEvery->setEnabled(on);
-    m_ui->lblSeconds->setEnabled(on);
+    const bool sounds = m_bBeep != 0;
+    const bool interval = sounds && m_ui->chkAlarmRepeat->isChecked();
+    m_ui->lblSoundsOff->setVisible(!sounds);
+    m_ui->chkLevelSound->setEnabled(sounds);
+    m_ui->chkAlarmRepeat->setEnabled(sounds);
+    m_ui->spnRepeatSecs->setEnabled(interval);
+    m_ui->lblEvery->setEnabled(interval);
+    m_ui->lblSeconds->setEnabled(interval);
 }

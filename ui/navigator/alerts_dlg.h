@@ -1,5 +1,7 @@
 // The Alerts dialog: desktop notifications, a sound per level and the
-// repeated alarm sound.
+// repeated alarm sound. While the Options' beep is off nothing sounds, so
+// the sound controls are shown disabled, with a line that says why; their
+// values are kept as they are.
 #pragma once
 
 #include <memory>
@@ -27,9 +29,10 @@ public:
     int m_bLevelSound = 1;
     int m_bAlarmRepeat = 0;
     int m_nRepeatSecs = 30;
+    int m_bBeep = 1;  // the Options' switch; shown, not changed here
 
 private:
-    void OnAlarmRepeat();
+    void EnableSoundControls();
 
     std::unique_ptr<Ui::CAlertsDlg> m_ui;
 };

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSessionManager>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -14,10 +15,12 @@
 
 #include "about_dlg.h"
 #include "alerts.h"
+#include "cut_text_tip.h"
 #include "dialog_units.h"
 #include "event_file.h"
 #include "event_level.h"
 #include "event_store.h"
+#include "history_dlg.h"
 #include "level_icons.h"
 #include "monitor_dlg.h"
 #include "options_dlg.h"
@@ -115,13 +118,31 @@ void CNavigatorDlg::PrepareWindow()
 
 void CNavigatorDlg::Report(std::string_view text) { ShowMessage(this, text); }
 
-// The title bar is seen even with the window in the background; the caption
-// stays first so the window is still found by its name.
 void CNavigatorDlg::ShowEndpointNotice(std::string_view notice)
+{
+    m_strEndpointNotice = ToQString(std::string(notice));
+    ShowNotices();
+}
+
+void CNavigatorDlg::ShowArchiveNotice(std::string_view notice)
+{
+    m_strArchiveNotice = ToQString(std::string(notice));
+    ShowNotices();
+}
+
+// The title bar is seen even with the window in the background; the caption
+// stays first so the window is still found by its name, and the endpoint's
+// notice, the graver, comes before the archive's.
+void CNavigatorDlg::ShowNotices()
 {
     if (m_strCaption.isEmpty())
         m_strCaption = windowTitle();
-    setWindowTitle(notice.empty() ? m_strCaption : m_strCaption + " - " + ToQString(std::string(notice)));
+    QString title = m_strCaption;
+    for (const QString& notice : {m_strEndpointNotice, m_strArchiveNotice}) {
+        if (!notice.isEmpty())
+            title += " - " + notice;
+    }
+    setWindowTitle(title);
 }
 
 int CNavigatorDlg::DoModal()
@@ -237,9 +258,11 @@ void CNavigatorDlg::DoDataExchange(bool saveAndValidate)
     ui.edtLockingSystem->setText(QString::fromStdString(m_strLockingSystem));
     ui.edtTotal->setText(QString::number(m_nTotal));
     // A text longer than its field shows its beginning, where a message
-    // says what happened, not its end.
-    for (QLineEdit* edit : m_textEdits)
+    // says what happened, not its end; the whole of it is the tooltip.
+    for (QLineEdit* edit : m_textEdits) {
         edit->setCursorPosition(0);
+        TipWholeTextWhenCut(edit);
+    }
     ShowLevel();
 }
 
@@ -311,6 +334,8 @@ void CNavigatorDlg::Navigate(int slot)
 {
     req_item = slot;
     RefreshView();
+    if (slot >= 0 && cur_item == slot)
+        m_pAlerts->OnStepped(slot);
 }
 
 void CNavigatorDlg::OnNext() { Navigate(cur_item + 1); }
@@ -386,6 +411,7 @@ void CNavigatorDlg::OnMonitor()
     if (!m_pMonitor) {
         m_pMonitor = new CMonitorDlg(this);
         connect(m_pMonitor, &CMonitorDlg::showNavigator, this, &QWidget::show);
+        connect(m_pMonitor, &CMonitorDlg::historyRequested, this, &CNavigatorDlg::OnHistory);
     }
     m_pMonitor->FillList();
     m_pMonitor->show();
@@ -416,6 +442,9 @@ void CNavigatorDlg::ConnectAlerts()
     m_pAlerts = new CAlerts(this);
     connect(m_pAlerts, &CAlerts::showRequested, this, &CNavigatorDlg::ShowNavigator);
     connect(m_pAlerts, &CAlerts::monitorRequested, this, &CNavigatorDlg::OnMonitor);
+    connect(m_pAlerts, &CAlerts::historyRequested, this, &CNavigatorDlg::OnHistory);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this), &QShortcut::activated, this,
+            &CNavigatorDlg::OnHistory);
     connect(m_pAlerts, &CAlerts::allReadRequested, this, &CNavigatorDlg::OnAllRead);
     connect(m_pAlerts, &CAlerts::eventRequested, this, &CNavigatorDlg::OnShowEvent);
     connect(m_pAlerts, &CAlerts::exitRequested, this, [this] {
@@ -442,9 +471,22 @@ void CNavigatorDlg::AddAlertsEntry()
     connect(alerts, &QAction::triggered, this, &CNavigatorDlg::OnAlerts);
     const qsizetype afterSave = entries.indexOf(m_ui->actionSave) + 1;
     file->insertAction(afterSave < entries.size() ? entries[afterSave] : nullptr, alerts);
+    QAction* history = new QAction(QStringLiteral("&History..."), file);
+    history->setObjectName("actionHistory");
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WidgetShortcut);  // the window's own shortcut serves; this one is shown
+    connect(history, &QAction::triggered, this, &CNavigatorDlg::OnHistory);
+    file->insertAction(afterSave < entries.size() ? entries[afterSave] : nullptr, history);
 }
 
 void CNavigatorDlg::OnAlerts() { m_pAlerts->OnAlertsDialog(); }
+
+void CNavigatorDlg::OnHistory()
+{
+    if (!m_pHistory)
+        m_pHistory = new CHistoryDlg(this);
+    m_pHistory->ShowForward();
+}
 
 void CNavigatorDlg::ShowNavigator()
 {
@@ -501,7 +543,8 @@ void CNavigatorDlg::reject() { OnExit(); }
 
 void CNavigatorDlg::OnExit()
 {
-    if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No)
+    // No is the default: a stray Enter or Escape must not stop the receiving.
+    if (ShowMessage(this, LoadStringText(IDS_EXIT_QUESTION), QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
     m_Lifecycle.Exit(ExitPath::kConfirmed);

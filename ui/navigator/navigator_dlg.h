@@ -15,6 +15,7 @@
 #include "simple_message.h"
 
 class CAlerts;
+class CHistoryDlg;
 class CMonitorDlg;
 class QEventLoop;
 class QAction;
@@ -67,6 +68,7 @@ public:
         m_strLockingSystem;
     CMonitorDlg* m_pMonitor = nullptr;
     CAlerts* m_pAlerts = nullptr;
+    CHistoryDlg* m_pHistory = nullptr;  // made on first use, one for the run
 
 public slots:
     void OnNext();
@@ -79,6 +81,7 @@ public slots:
     void OnMonitor();
     void OnOptions();
     void OnAlerts();
+    void OnHistory();
     // Restores and raises the window (the tray, a notification).
     void ShowNavigator();
     // Shows rec, if it is still stored, in the window brought forward.
@@ -103,8 +106,10 @@ private:
     void StartAlerts() override;
     void CloseWindow() override;
     void ShowEndpointNotice(std::string_view notice) override;
+    void ShowArchiveNotice(std::string_view notice) override;
 
     void CreateControls();
+    void ShowNotices();
     void AddAboutEntry();
     void OnCommitData(QSessionManager& manager);
     void HandOver();
@@ -128,5 +133,7 @@ private:
     QPixmap m_pBitmaps[2];
     int m_nTimer1 = 0;
     QEventLoop* m_pModalLoop = nullptr;
-    QString m_strCaption;  // the title without an endpoint notice
+    QString m_strCaption;  // the title without the notices
+    QString m_strEndpointNotice;
+    QString m_strArchiveNotice;
 };

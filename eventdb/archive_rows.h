@@ -1,0 +1,55 @@
+// The archive's writes, as prepared statements on one connection: a text's
+// row and its full-text entry, a later verdict on it, the save marker, and
+// the removal of old rows. Used by the thread that owns the connection.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "peer.h"
+#include "save_marker.h"
+#include "simple_message.h"
+#include "sqlite_handles.h"
+
+// The event row's status column.
+enum : int {
+    kTextStored = 0,     // the store took it, or would on its own
+    kTextRefused = 1,    // no event time, a bad address, empty, or too old a version
+    kTextDuplicate = 2,  // the store already held the same transponder event
+    kTextUnanswered = 3, // not on disk in time for the "OK" that waited for it:
+                         // not answered, not stored; the sender sends it again
+};
+
+// The status a text gets as it is archived, by the store's own rule for a
+// record on its own; whether it is a duplicate only the drain can tell.
+int StatusOnArrival(std::string_view raw, const CSimpleMessage& parsed);
+
+class CArchiveRows {
+public:
+    // Compiles every statement against db's schema. False when the schema is
+    // not the archive's (ErrorText(db) says what is missing).
+    bool Prepare(sqlite3* db);
+
+    // Each returns SQLite's result: SQLITE_OK, or the error.
+    int Begin();
+    int Commit();
+    void Rollback();
+
+    int InsertText(int64_t seq, int64_t arrivalMs, const CPeer& sender, std::string_view raw);
+    int SetStatus(int64_t seq, int status);
+    int RecordSave(const CSaveMarker& marker);
+
+    // Removes up to limit of the rows that arrived before cutoffMs, oldest
+    // first, with their full-text entries; deleted says how many went.
+    int DeleteArrivedBefore(int64_t cutoffMs, int limit, int64_t& deleted);
+
+private:
+    sqlite3* m_db = nullptr;
+    CStatement m_begin, m_commit, m_rollback;
+    CStatement m_insertEvent, m_insertText, m_setStatus, m_recordSave;
+    CStatement m_forgetOldText, m_deleteOld;
+    // Reused from text to text, so a flood costs no allocations for them.
+    CSimpleMessage m_parsed;
+    std::string m_decoded[5];
+};

@@ -1,0 +1,191 @@
+#include "history_worker.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <filesystem>
+#include <sqlite3.h>
+
+#include "file_replace.h"
+#include "history_row_text.h"
+
+CHistoryWorker::CHistoryWorker(std::string archivePath, QObject* receiver, CHistorySinks sinks, size_t pageSize)
+    : m_strPath(std::move(archivePath)), m_pReceiver(receiver), m_Sinks(std::move(sinks)), m_nPageSize(pageSize)
+{
+    m_pContext = new QObject;
+    m_pContext->moveToThread(&m_Thread);
+    QObject::connect(&m_Thread, &QThread::finished, m_pContext, &QObject::deleteLater);
+    m_Thread.setObjectName(QStringLiteral("history"));
+    m_Thread.start();
+}
+
+CHistoryWorker::~CHistoryWorker()
+{
+    m_bCancelExport = true;
+    Supersede(UINT64_MAX);
+    m_Thread.quit();
+    m_Thread.wait();
+    // The connection closes here, on the GUI thread, after the worker has
+    // ended: nothing uses it any more.
+    m_pQuery.reset();
+}
+
+template <typename Fn>
+void CHistoryWorker::Post(Fn fn)
+{
+    QMetaObject::invokeMethod(m_pContext, std::move(fn), Qt::QueuedConnection);
+}
+
+template <typename Fn>
+void CHistoryWorker::Answer(Fn fn)
+{
+    QMetaObject::invokeMethod(m_pReceiver, std::move(fn), Qt::QueuedConnection);
+}
+
+void CHistoryWorker::Supersede(uint64_t gen)
+{
+    m_nLatest = gen;
+    std::lock_guard lock(m_Running);
+    if (m_pQuery && m_nQueryGen != gen)
+        m_pQuery->Interrupt();
+}
+
+void CHistoryWorker::Run(uint64_t gen, const CHistoryFilter& filter)
+{
+    Post([this, gen, filter] { DoRun(gen, filter); });
+}
+
+void CHistoryWorker::FetchPage(uint64_t gen, size_t page, std::optional<CHistoryKey> after)
+{
+    Post([this, gen, page, after] {
+        if (!Current(gen) || !m_pQuery || m_nQueryGen != gen)
+            return;
+        std::vector<CHistoryRow> rows;
+        const CHistoryStatus status = m_pQuery->Page(after, m_nPageSize, rows);
+        if (!status.IsOk())
+            return ReportFailure(gen, status);
+        const CHistoryKey last = rows.empty() ? CHistoryKey{} : m_pQuery->KeyOf(rows.back());
+        Answer([this, gen, page, rows = std::move(rows), last]() mutable { m_Sinks.page(gen, page, std::move(rows), last); });
+    });
+}
+
+void CHistoryWorker::Export(const CHistoryFilter& filter, std::string path)
+{
+    m_bCancelExport = false;
+    Post([this, filter, path = std::move(path)] { DoExport(filter, path); });
+}
+
+void CHistoryWorker::ReadText(int64_t seq)
+{
+    Post([this, seq] {
+        std::string text;
+        if (m_Db && ReadReceivedText(m_Db.get(), seq, text).IsOk())
+            Answer([this, seq, text = std::move(text)]() mutable { m_Sinks.receivedText(seq, std::move(text)); });
+    });
+}
+
+bool CHistoryWorker::Open(uint64_t gen)
+{
+    if (m_Db)
+        return true;
+    // The archive may be made while the window is open: look again each time.
+    std::error_code error;
+    if (!std::filesystem::exists(m_strPath, error)) {
+        Answer([this, gen] { m_Sinks.archiveState(gen, EArchiveState::Missing, {}); });
+        return false;
+    }
+    CHistoryReader reader = OpenHistoryReader(m_strPath);
+    if (reader.m_eResult != EHistoryOpen::Ok) {
+        const EArchiveState state =
+            reader.m_eResult == EHistoryOpen::Missing ? EArchiveState::Missing : EArchiveState::Unreadable;
+        Answer([this, gen, state, why = reader.m_strError] { m_Sinks.archiveState(gen, state, why); });
+        return false;
+    }
+    m_Db = std::move(reader.m_Db);
+    return true;
+}
+
+void CHistoryWorker::ReportFailure(uint64_t gen, const CHistoryStatus& status)
+{
+    // An interrupted query was superseded: its successor answers instead.
+    if (status.m_eResult == EHistoryResult::Failed)
+        Answer([this, gen, why = status.m_strError] { m_Sinks.archiveState(gen, EArchiveState::Failed, why); });
+}
+
+void CHistoryWorker::DoRun(uint64_t gen, const CHistoryFilter& filter)
+{
+    if (!Current(gen) || !Open(gen))
+        return;
+    {
+        std::lock_guard lock(m_Running);
+        m_pQuery = std::make_unique<CHistoryQuery>(m_Db.get(), filter);
+        m_nQueryGen = gen;
+    }
+    if (!Current(gen))
+        return;
+    Answer([this, gen] { m_Sinks.archiveState(gen, EArchiveState::Ok, {}); });
+
+    std::vector<CHistoryRow> rows;
+    CHistoryStatus status = m_pQuery->Page(std::nullopt, m_nPageSize, rows);
+    if (!status.IsOk())
+        return ReportFailure(gen, status);
+    const CHistoryKey last = rows.empty() ? CHistoryKey{} : m_pQuery->KeyOf(rows.back());
+    Answer([this, gen, rows = std::move(rows), last]() mutable { m_Sinks.page(gen, 0, std::move(rows), last); });
+    if (!Current(gen))
+        return;
+
+    std::vector<CHistoryKey> ends;
+    int64_t count = 0;
+    status = m_pQuery->PageEnds(m_nPageSize, ends, count);
+    if (!status.IsOk())
+        return ReportFailure(gen, status);
+    Answer([this, gen, count, ends = std::move(ends)]() mutable { m_Sinks.counted(gen, count, std::move(ends)); });
+    if (!Current(gen))
+        return;
+
+    // The timeline over the range, or over the archive's span when the
+    // range is open at an end.
+    std::optional<int64_t> from = m_pQuery->Filter().m_nFrom, to = m_pQuery->Filter().m_nTo;
+    if (!from || !to) {
+        std::optional<std::pair<int64_t, int64_t>> span;
+        status = m_pQuery->EventTimeSpan(span);
+        if (!status.IsOk())
+            return ReportFailure(gen, status);
+        if (!span) {
+            Answer([this, gen] { m_Sinks.timeline(gen, {}, ETimelineUnit::Day); });
+            return;
+        }
+        from = from.value_or(span->first);
+        to = to.value_or(span->second);
+    }
+    const ETimelineUnit unit = ChooseTimelineUnit(*from, *to);
+    std::vector<CTimelineBucket> buckets = TimelineBuckets(TimelineEdges(*from, *to, unit));
+    status = m_pQuery->CountBuckets(buckets);
+    if (!status.IsOk())
+        return ReportFailure(gen, status);
+    Answer([this, gen, unit, buckets = std::move(buckets)]() mutable { m_Sinks.timeline(gen, std::move(buckets), unit); });
+}
+
+void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& path)
+{
+    const auto done = [this](bool cancelled, ReplaceResult result) {
+        Answer([this, cancelled, result] { m_Sinks.exportDone(cancelled, result); });
+    };
+    if (!Open(m_nLatest.load()))
+        return done(false, ReplaceResult::WriteFailed);
+    CHistoryQuery query(m_Db.get(), filter);
+    std::string bytes = FormatCsv({HistoryExportHeader()}, kHistoryExportFields, ',');
+    const CHistoryStatus status = query.Stream(
+        [&](const CHistoryRow& row) {
+            bytes += FormatCsv({HistoryExportLine(row)}, kHistoryExportFields, ',');
+            return !m_bCancelExport.load();
+        },
+        [&](int64_t rows) {
+            Answer([this, rows] { m_Sinks.exportProgress(rows); });
+            return !m_bCancelExport.load();
+        });
+    if (m_bCancelExport || status.m_eResult == EHistoryResult::Interrupted)
+        return done(true, ReplaceResult::Replaced);
+    if (!status.IsOk())
+        return done(false, ReplaceResult::WriteFailed);
+    done(false, ReplaceFileContents(path, bytes, FileAccess::kShared));
+}
