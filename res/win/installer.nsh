@@ -164,6 +164,7 @@ Function un.TellvaneUninstall
     Delete "$INSTDIR\archive.sqlite"
     Delete "$INSTDIR\archive.sqlite-wal"
     Delete "$INSTDIR\archive.sqlite-shm"
+    Delete "$INSTDIR\archive.sqlite.damaged*"
     Delete "$LOCALAPPDATA\Tellvane\zqtvane.dat.rescue-*"
     RMDir "$LOCALAPPDATA\Tellvane"
   ${EndIf}
