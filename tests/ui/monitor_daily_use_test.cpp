@@ -175,6 +175,11 @@ TEST_F(MonitorDailyUse, EnterShowsEveryFieldAndPreviousNextFollowTheList)
 
 TEST_F(MonitorDailyUse, DetailsShowALongTextWholeAndNoTransponderAsNone)
 {
+#ifdef _WIN32
+    // The sizes measured here are the offscreen platform's fonts'; Wine's
+    // windows platform measures with fonts of its own.
+    GTEST_SKIP() << "measured with the offscreen platform's fonts only";
+#endif
     CSimpleMessage rec;  // no transponder: the record's default id
     for (int i = 0; i < 8; ++i)
         rec.desc += "The door was held open past its time while the alarm sounded. ";

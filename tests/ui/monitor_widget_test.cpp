@@ -199,6 +199,11 @@ TEST_F(MonitorWindow, TextsInEitherCodePageReadRightFilterAlikeAndExportAsStored
 // font twice that size is where pixel widths alone cut the date short.
 TEST_F(MonitorWindow, DateColumnOfAFreshMonitorShowsAWholeDateAndTime)
 {
+#ifdef _WIN32
+    // The sizes measured here are the offscreen platform's fonts'; Wine's
+    // windows platform measures with fonts of its own.
+    GTEST_SKIP() << "measured with the offscreen platform's fonts only";
+#endif
     const auto showsWholeDate = [](CMonitorDlg& monitor) {
         monitor.show();
         auto* list = monitor.findChild<QTreeView*>("m_List");
