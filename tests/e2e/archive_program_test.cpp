@@ -17,7 +17,6 @@
 #include "journal_capture.h"
 #include "program_run.h"
 #include "sqlite_handles.h"
-#include "tellvane_send_client.h"
 
 namespace {
 
@@ -30,28 +29,10 @@ std::string Text(int n)
 // Sends texts first .. first + count - 1 on one connection; how many were answered.
 int SendTexts(int first, int count)
 {
-    CSenderConnection sender;
-    if (!sender.Connect(EndpointName()))
-        return 0;
-    std::string reply;
-    int answered = 0;
-    for (int n = first; n < first + count; ++n) {
-        if (!sender.Send(Text(n)) || !sender.ReceiveReply(reply) || reply != "OK")
-            break;
-        ++answered;
-    }
-    return answered;
-}
-
-std::vector<std::string> StoredIn(const CProgramHome& home)
-{
-    ResetStore();
-    CSimpleMessage shown;
-    LoadEventFile(shown, home.DataFolder());
-    std::vector<std::string> descriptions;
-    for (int slot = 0; slot <= max_used_item; ++slot)
-        descriptions.push_back(g_Array[slot].desc);
-    return descriptions;
+    std::vector<std::string> texts;
+    for (int n = first; n < first + count; ++n)
+        texts.push_back(Text(n));
+    return SendAnswered(EndpointName(), texts);
 }
 
 // The program started with its journal captured, and the agent's lines of
@@ -106,7 +87,8 @@ TEST(ArchiveProgram, ACleanExitLeavesNothingToReplayAndAReplacedDataFileReplaysN
     EXPECT_TRUE(HasAgentLine(lines, "recovery-skipped"));
     EXPECT_FALSE(HasAgentLine(lines, "recovered"));
     EXPECT_EQ(program->Stop(SIGTERM), 0);
-    EXPECT_EQ(StoredIn(home), std::vector<std::string>{"Text 100"}) << "the three texts are not replayed";
+    EXPECT_EQ(SavedDescriptions(home.DataFolder()), std::vector<std::string>{"Text 100"})
+        << "the three texts are not replayed";
 }
 
 TEST(ArchiveProgram, AReaderHoldingTheArchiveOpenHoldsUpNeitherDurableAnswersNorTheArchive)
@@ -138,5 +120,5 @@ TEST(ArchiveProgram, AReaderHoldingTheArchiveOpenHoldsUpNeitherDurableAnswersNor
 
     EXPECT_EQ(Exec(reader.get(), "COMMIT"), 0);
     EXPECT_EQ(program.Stop(SIGTERM), 0);
-    EXPECT_EQ(StoredIn(home).size(), 10u + kSenders * kEach);
+    EXPECT_EQ(SavedDescriptions(home.DataFolder()).size(), 10u + kSenders * kEach);
 }

@@ -22,9 +22,9 @@
 #include "event_archive.h"
 #include "event_file.h"
 #include "event_store.h"
+#include "intake_test_support.h"
 #include "journal_capture.h"
 #include "program_run.h"
-#include "tellvane_send_client.h"
 
 namespace {
 
@@ -34,22 +34,6 @@ std::string Text(int n)
 {
     return "8,1," + std::to_string(1300000000 + n) + ",Anna,Text " + std::to_string(n) +
            ",Site 1,Door 12,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,235";
-}
-
-// Sends each text on one connection; how many were answered "OK".
-int SendAll(const std::vector<std::string>& texts)
-{
-    CSenderConnection sender;
-    if (!sender.Connect(EndpointName()))
-        return 0;
-    std::string reply;
-    int answered = 0;
-    for (const std::string& text : texts) {
-        if (!sender.Send(text) || !sender.ReceiveReply(reply) || reply != "OK")
-            break;
-        ++answered;
-    }
-    return answered;
 }
 
 // Writes path until the disk takes no more.
@@ -117,7 +101,7 @@ TEST_F(DiskFullProgram, IntakeGoesOnTheArchiveCatchesUpAndWhatDidNotFitIsCounted
     const auto program = RunWithJournal(m_home, journal, m_namespace);
     ASSERT_TRUE(program->WaitListening());
     std::string error;
-    int answered = SendAll({Text(1), Text(2)});
+    int answered = SendAnswered(EndpointName(), {Text(1), Text(2)});
     ASSERT_EQ(answered, 2);
     ASSERT_TRUE(Eventually([&] { return CountTextsAfter(m_home.DataFolder(), 0, error) == 2; })) << error;
 
@@ -134,7 +118,7 @@ TEST_F(DiskFullProgram, IntakeGoesOnTheArchiveCatchesUpAndWhatDidNotFitIsCounted
     std::atomic<int> floodAnswered{0};
     std::vector<std::thread> senders;
     for (const auto& own : texts)
-        senders.emplace_back([&own, &floodAnswered] { floodAnswered += SendAll(own); });
+        senders.emplace_back([&own, &floodAnswered] { floodAnswered += SendAnswered(EndpointName(), own); });
     for (std::thread& sender : senders)
         sender.join();
     ASSERT_EQ(floodAnswered, kShort + 8) << "intake goes on";
@@ -159,7 +143,7 @@ TEST_F(DiskFullProgram, IntakeGoesOnTheArchiveCatchesUpAndWhatDidNotFitIsCounted
     const int64_t droppedCount = std::stoll(dropped->at("TELLVANE_DROPPED"));
     EXPECT_GT(droppedCount, 0);
 
-    ASSERT_EQ(SendAll({Text(11), Text(12)}), 2);
+    ASSERT_EQ(SendAnswered(EndpointName(), {Text(11), Text(12)}), 2);
     answered += 2;
     EXPECT_EQ(program->Stop(SIGTERM), 0);
 

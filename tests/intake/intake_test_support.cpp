@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "event_file.h"
 #include "event_store.h"
 
 std::string UniqueEndpointName()
@@ -46,6 +47,29 @@ std::vector<std::string> StoredDescriptions()
     for (int slot = 0; slot <= max_used_item; ++slot)
         descriptions.push_back(g_Array[slot].desc);
     return descriptions;
+}
+
+std::vector<std::string> SavedDescriptions(const std::string& folder)
+{
+    ResetStore();
+    CSimpleMessage shown;
+    LoadEventFile(shown, folder);
+    return StoredDescriptions();
+}
+
+int SendAnswered(const std::string& endpoint, const std::vector<std::string>& texts)
+{
+    CSenderConnection sender;
+    if (!sender.Connect(endpoint))
+        return 0;
+    std::string reply;
+    int answered = 0;
+    for (const std::string& text : texts) {
+        if (!sender.Send(text) || !sender.ReceiveReply(reply) || reply != "OK")
+            break;
+        ++answered;
+    }
+    return answered;
 }
 
 void ServerTest::SetUp()

@@ -30,6 +30,13 @@ std::string LastQueuedText();
 std::string TaggedEvent(int time, const std::string& tag);
 // The descriptions of the stored records, in the order they arrived.
 std::vector<std::string> StoredDescriptions();
+// The same of the data file in folder, which the load puts in the store's place.
+std::vector<std::string> SavedDescriptions(const std::string& folder);
+
+// Sends texts on one connection to endpoint, each after the last one's
+// answer, as the lock software does; how many were answered "OK" before the
+// first that was not.
+int SendAnswered(const std::string& endpoint, const std::vector<std::string>& texts);
 
 // Keeps the calling thread, and the threads started after it by it or by
 // them, on one processor while it lives, where the system lets a test do
