@@ -20,11 +20,7 @@
 
 namespace {
 
-std::string Text(int n)
-{
-    return "8,1," + std::to_string(1300000000 + n) + ",Anna,Text " + std::to_string(n) +
-           ",Site 1,Door 12,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,235";
-}
+std::string Text(int n) { return TaggedEvent(1300000000 + n, "Text " + std::to_string(n)); }
 
 // Sends texts first .. first + count - 1 on one connection; how many were answered.
 int SendTexts(int first, int count)

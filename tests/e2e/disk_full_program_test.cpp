@@ -30,11 +30,7 @@ namespace {
 
 constexpr int kSenders = 16;
 
-std::string Text(int n)
-{
-    return "8,1," + std::to_string(1300000000 + n) + ",Anna,Text " + std::to_string(n) +
-           ",Site 1,Door 12,1,12,7,3,0,4711,0,Key 4711,5,0,1,0,0,0,235";
-}
+std::string Text(int n) { return TaggedEvent(1300000000 + n, "Text " + std::to_string(n)); }
 
 // Writes path until the disk takes no more.
 void FillUp(const std::string& path)

@@ -24,7 +24,7 @@ TEST_F(MonitorWindow, OpensHiddenWithTodaysEventsNewestFirst)
     EXPECT_EQ(Column(0), (QStringList{"Warning", "Alarm", "Message"}));
     EXPECT_EQ(Column(3)[0], "2011.03.07 02:00:00");
 
-    QHeaderView* header = List()->header();
+    [[maybe_unused]] QHeaderView* header = List()->header();
     const QStringList titles = {"Type", "Description", "Locking", "Date"};
     [[maybe_unused]] const int widths[] = {80, 300, 220, 140};
     for (int c = 0; c < 4; ++c) {
