@@ -45,6 +45,14 @@ protected:
 
     static void Settle(CHistoryDlg& dlg) { ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.Settled(); }, 20000)); }
 
+    // The window shown with every event in its range.
+    static void ShowEverything(CHistoryDlg& dlg)
+    {
+        dlg.show();
+        dlg.ApplyPreset(kEverything);
+        Settle(dlg);
+    }
+
     std::vector<CGeneratedEvent> m_events;
     std::string m_path;
 };
@@ -53,9 +61,7 @@ TEST_F(CHistoryWidgetTest, ClickOnBarNarrowsTheListAndBackRestoresTheRange)
 {
     MakeArchive(3000, 30 * 86400LL);
     CHistoryDlg dlg(nullptr, m_path);
-    dlg.show();
-    dlg.ApplyPreset(kEverything);
-    Settle(dlg);
+    ShowEverything(dlg);
     EXPECT_EQ(dlg.Model()->Count(), StoredBetween(INT64_MIN, INT64_MAX));
 
     CTimelineWidget* timeline = dlg.Timeline();
@@ -92,9 +98,7 @@ TEST_F(CHistoryWidgetTest, KeyboardAndDragOnTheTimelineNarrowTheRange)
 {
     MakeArchive(3000, 30 * 86400LL);
     CHistoryDlg dlg(nullptr, m_path);
-    dlg.show();
-    dlg.ApplyPreset(kEverything);
-    Settle(dlg);
+    ShowEverything(dlg);
     CTimelineWidget* timeline = dlg.Timeline();
     const std::vector<CTimelineBucket> buckets = timeline->Buckets();
     const int n = static_cast<int>(buckets.size());
@@ -150,9 +154,7 @@ TEST_F(CHistoryWidgetTest, ListFetchesPagesAsItScrolls)
 {
     MakeArchive(2000, 86400);
     CHistoryDlg dlg(nullptr, m_path, 100);
-    dlg.show();
-    dlg.ApplyPreset(kEverything);
-    Settle(dlg);
+    ShowEverything(dlg);
     const int count = dlg.Model()->rowCount();
     ASSERT_EQ(count, StoredBetween(INT64_MIN, INT64_MAX));
     ASSERT_GT(count, 1000);
