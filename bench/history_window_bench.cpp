@@ -14,6 +14,7 @@
 // thread that waited for a core was not stalled by the window), and beside
 // each case the processor time of the GUI thread and of the whole process.
 #include <malloc.h>
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -125,11 +126,14 @@ void Type(CHistoryDlg& dlg, const QString& text, int intervalMs)
     QObject::disconnect(reset);
 }
 
-// The calling thread's time on a core and waiting for one, in ms: the
-// scheduler's own account, which tells a thread that worked from one that
-// was ready but found both cores taken by the machine's other work.
+// The calling thread's time on a core and waiting for one, in ms, and the
+// page faults it waited on the disk for: the scheduler's own account, which
+// tells a thread that worked from one that was ready but found both cores
+// taken by the machine's other work, or that waited for code or data to be
+// read in.
 struct CThreadTimes {
     double running = 0, waiting = 0;
+    long diskFaults = 0;
 };
 
 CThreadTimes ThreadTimes()
@@ -141,7 +145,19 @@ CThreadTimes ThreadTimes()
             times = {static_cast<double>(running) / 1e6, static_cast<double>(waiting) / 1e6};
         std::fclose(stat);
     }
+    rusage usage = {};
+    if (getrusage(RUSAGE_THREAD, &usage) == 0)
+        times.diskFaults = usage.ru_majflt;
     return times;
+}
+
+// "68.4 (0.8, 0.4, 3)": a stall's ms, then the GUI thread's ms on a core and
+// waiting for one, and its page faults read from the disk, within it.
+std::string StallText(double ms, const CThreadTimes& times)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%5.1f (%4.1f, %5.1f, %ld)", ms, times.running, times.waiting, times.diskFaults);
+    return text;
 }
 
 // Paints are the moment something is shown: the application tells the
@@ -204,7 +220,8 @@ private:
         const CThreadTimes times = ThreadTimes();
         if (now - m_nLast > m_nLargest) {
             m_nLargest = now - m_nLast;
-            m_LargestTimes = {times.running - m_LastTimes.running, times.waiting - m_LastTimes.waiting};
+            m_LargestTimes = {times.running - m_LastTimes.running, times.waiting - m_LastTimes.waiting,
+                              times.diskFaults - m_LastTimes.diskFaults};
         }
         m_nLast = now;
         m_LastTimes = times;
@@ -399,13 +416,14 @@ void RunCases(CHistoryDlg& dlg, CWatch& watch, CStallProbe& probe, int rounds)
             shown[c].push_back(watch.Measure([&] { cases[c].change(dlg); }, probe));
         }
     }
-    std::printf("\nA change of the filter: ms from the query's start to each drawn, median of %d. Stall: the "
-                "worst of the rounds\n(with the GUI thread's ms on a core and waiting for one within it) and the best. Processor ms "
-                "of the GUI thread and of\nthe process, median. Typing is timed from the query after its last "
-                "key; its stall covers the typing.\n\n",
+    std::printf("\nA change of the filter: ms from the query's start to each drawn, median of %d rounds.\n"
+                "Stall: the worst round's, with the GUI thread's ms on a core and waiting for one and its page\n"
+                "faults read from the disk within it; then the best round's. Processor ms of the GUI thread and\n"
+                "of the process, median. Typing is timed from the query after its last key; its stall covers\n"
+                "the typing.\n\n",
                 rounds);
-    std::printf("%-38s %10s %7s %8s %5s %8s %29s %7s %7s\n", "case", "first page", "count", "timeline", "bars",
-                "matches", "stall (on, waiting), best", "GUI cpu", "cpu");
+    std::printf("%-38s %10s %7s %8s %5s %8s %-31s %7s %7s\n", "case", "first page", "count", "timeline", "bars",
+                "matches", "  stall (on, waiting, faults), best", "GUI cpu", "cpu");
     for (size_t c = 0; c < cases.size(); ++c) {
         const auto column = [&](double CShown::*field) {
             std::vector<double> values;
@@ -417,11 +435,10 @@ void RunCases(CHistoryDlg& dlg, CWatch& watch, CStallProbe& probe, int rounds)
                                             [](const CShown& a, const CShown& b) { return a.stall < b.stall; });
         const auto best = std::min_element(shown[c].begin(), shown[c].end(),
                                            [](const CShown& a, const CShown& b) { return a.stall < b.stall; });
-        std::printf("%-38s %10.1f %7.1f %8.1f %5zu %8lld %6.1f (%5.1f, %6.1f), %5.1f %7.1f %7.1f\n", cases[c].name,
+        std::printf("%-38s %10.1f %7.1f %8.1f %5zu %8lld %-24s %5.1f %7.1f %7.1f\n", cases[c].name,
                     Median(column(&CShown::firstPage)), Median(column(&CShown::count)),
                     Median(column(&CShown::timeline)), shown[c].back().bars,
-                    static_cast<long long>(shown[c].back().matches), worst->stall, worst->stallTimes.running,
-                    worst->stallTimes.waiting, best->stall,
+                    static_cast<long long>(shown[c].back().matches), StallText(worst->stall, worst->stallTimes).c_str(), best->stall,
                     Median(column(&CShown::guiCpu)), Median(column(&CShown::processCpu)));
     }
 }
@@ -473,11 +490,9 @@ void RunScrolling(CBenchApplication& app, CHistoryDlg& dlg, CStallProbe& probe, 
     app.painted = {};
     std::printf("\nScrolling through %d matches: the next page of %d rows drawn in %.1f ms (median of %zu; worst "
                 "%.1f);\na jump to the middle, 90 %%, 10 %%, the end and the top: %.1f, %.1f, %.1f, %.1f, %.1f ms; "
-                "stall %.1f ms (GUI thread on a core %.1f ms, waiting for one %.1f ms);\nGUI thread %.1f ms of "
-                "processor time in all.\n",
+                "stall %s;\nGUI thread %.1f ms of processor time in all.\n",
                 rows, page, Median(further), further.size(), *std::max_element(further.begin(), further.end()),
-                jumps[0], jumps[1], jumps[2], jumps[3], jumps[4], stall, probe.LargestGapTimes().running,
-                probe.LargestGapTimes().waiting, guiCpu);
+                jumps[0], jumps[1], jumps[2], jumps[3], jumps[4], StallText(stall, probe.LargestGapTimes()).c_str(), guiCpu);
     std::printf("Resident memory with %d matches listed: %.1f MB more than before the window was made (%zu "
                 "pages held; peak %.1f MB more).\n",
                 rows, ResidentMb() - baselineMb, dlg.Model()->Pages().HeldPages(), probe.PeakMb() - baselineMb);
@@ -516,11 +531,10 @@ void RunExport(CHistoryDlg& dlg, CStallProbe& probe, const std::string& folder)
     std::error_code error;
     const auto bytes = std::filesystem::file_size(path, error);
     std::printf("\nExport of %lld rows (%.0f MB): %.2f s, %.2f s of processor time (GUI thread %.2f s); progress "
-                "dialog %s;\nstall %.1f ms (GUI thread on a core %.1f ms, waiting for one %.1f ms); resident memory "
-                "at most %.1f MB above\nwhat it was before the export.\n",
+                "dialog %s;\nstall %s; resident memory at most %.1f MB above what it was before the export.\n",
                 static_cast<long long>(lines - 1), static_cast<double>(error ? 0 : bytes) / 1e6, seconds,
-                cpu / 1e3, guiCpu / 1e3, progressShown ? "shown" : "not shown", stall, probe.LargestGapTimes().running,
-                probe.LargestGapTimes().waiting, probe.PeakMb() - beforeMb);
+                cpu / 1e3, guiCpu / 1e3, progressShown ? "shown" : "not shown", StallText(stall, probe.LargestGapTimes()).c_str(),
+                probe.PeakMb() - beforeMb);
     std::filesystem::remove(path, error);
 }
 
