@@ -1,18 +1,15 @@
-// The History window's queries over an archive of 1,000,000 generated events
-// spread over three years (built once into a temporary file, or kept at
-// $TELLVANE_HISTORY_ARCHIVE and reused). Each first-page case makes a new
-// query, as a change of the filter does in the window.
+// The History window's queries over the archive of 1,000,000 generated events
+// (history_archive.h). Each first-page case makes a new query, as a change of
+// the filter does in the window.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "csv_writer.h"
-#include "generated_archive.h"
+#include "history_archive.h"
 #include "history_pages.h"
 #include "history_query.h"
 #include "history_reader.h"
@@ -20,57 +17,11 @@
 
 namespace {
 
-constexpr size_t kEvents = 1000000;
 constexpr size_t kPage = 500;
 constexpr int64_t kDay = 86400;
 
-struct CBenchArchive {
-    std::string path;
-    bool temporary = false;
-    int64_t last = 0;  // the newest event time
-    CHistoryReader reader;
-
-    CBenchArchive()
-    {
-        const char* kept = std::getenv("TELLVANE_HISTORY_ARCHIVE");
-        path = kept ? kept
-                    : (std::filesystem::temp_directory_path() / ("tellvane-history-bench-" +
-                                                                 std::to_string(std::random_device()()) + ".sqlite"))
-                          .string();
-        temporary = !kept;
-        const std::vector<CGeneratedEvent> events = GenerateEvents(kEvents);
-        for (const CGeneratedEvent& e : events)
-            last = std::max(last, e.event_time);
-        if (!kept || !std::filesystem::exists(path)) {
-            const std::string error = WriteGeneratedArchive(path, events);
-            if (!error.empty()) {
-                std::fprintf(stderr, "cannot build %s: %s\n", path.c_str(), error.c_str());
-                std::exit(1);
-            }
-        }
-        reader = OpenHistoryReader(path);
-        if (reader.m_eResult != EHistoryOpen::Ok) {
-            std::fprintf(stderr, "cannot open %s: %s\n", path.c_str(), reader.m_strError.c_str());
-            std::exit(1);
-        }
-    }
-    ~CBenchArchive()
-    {
-        reader.m_Db.reset();
-        if (temporary)
-            RemoveGeneratedArchive(path);
-    }
-    sqlite3* Db() const { return reader.m_Db.get(); }
-};
-
-CBenchArchive& Archive()
-{
-    static CBenchArchive archive;
-    return archive;
-}
-
 // Built before the first benchmark starts its clock.
-const bool kArchiveBuilt = (Archive(), true);
+const bool kArchiveBuilt = (BenchArchive(), true);
 
 void Check(benchmark::State& state, const CHistoryStatus& status)
 {
@@ -81,8 +32,8 @@ void Check(benchmark::State& state, const CHistoryStatus& status)
 CHistoryFilter LastDays(int days)
 {
     CHistoryFilter f;
-    f.m_nFrom = Archive().last - days * kDay;
-    f.m_nTo = Archive().last;
+    f.m_nFrom = BenchArchive().Last() - days * kDay;
+    f.m_nTo = BenchArchive().Last();
     return f;
 }
 
@@ -97,7 +48,7 @@ CHistoryFilter Case(int which)
         f = LastDays(30);
         break;
     case 2:  // a week two years back
-        f.m_nFrom = Archive().last - 730 * kDay;
+        f.m_nFrom = BenchArchive().Last() - 730 * kDay;
         f.m_nTo = *f.m_nFrom + 7 * kDay;
         break;
     case 3:
@@ -145,7 +96,7 @@ CHistoryFilter Case(int which)
         f.m_eSortKey = EHistorySortKey::Arrival;
         break;
     case 15:  // a rare word over a week two years back
-        f.m_nFrom = Archive().last - 730 * kDay;
+        f.m_nFrom = BenchArchive().Last() - 730 * kDay;
         f.m_nTo = *f.m_nFrom + 7 * kDay;
         f.m_strSearch = "sabotage";
         break;
@@ -168,7 +119,7 @@ void BM_FirstPage(benchmark::State& state)
     state.SetLabel(kCaseNames[state.range(0)]);
     std::vector<CHistoryRow> rows;
     for (auto _ : state) {
-        CHistoryQuery query(Archive().Db(), filter);
+        CHistoryQuery query(BenchArchive().Db(), filter);
         Check(state, query.Page(std::nullopt, kPage, rows));
     }
     state.counters["rows"] = static_cast<double>(rows.size());
@@ -192,7 +143,7 @@ void BM_SearchFirstPage(benchmark::State& state)
     state.SetLabel(filter.m_strSearch);
     std::vector<CHistoryRow> rows;
     for (auto _ : state) {
-        CHistoryQuery query(Archive().Db(), filter);
+        CHistoryQuery query(BenchArchive().Db(), filter);
         Check(state, query.Page(std::nullopt, kPage, rows));
     }
     state.counters["rows"] = static_cast<double>(rows.size());
@@ -205,7 +156,7 @@ void BM_Count(benchmark::State& state)
     state.SetLabel(kCaseNames[state.range(0)]);
     int64_t count = 0;
     for (auto _ : state) {
-        CHistoryQuery query(Archive().Db(), filter);
+        CHistoryQuery query(BenchArchive().Db(), filter);
         Check(state, query.Count(count));
     }
     state.counters["matches"] = static_cast<double>(count);
@@ -220,7 +171,7 @@ void BM_PageEnds(benchmark::State& state)
     std::vector<CHistoryKey> ends;
     int64_t count = 0;
     for (auto _ : state) {
-        CHistoryQuery query(Archive().Db(), filter);
+        CHistoryQuery query(BenchArchive().Db(), filter);
         Check(state, query.PageEnds(kPage, ends, count));
     }
     state.counters["matches"] = static_cast<double>(count);
@@ -233,7 +184,7 @@ void BM_FurtherPage(benchmark::State& state)
 {
     const CHistoryFilter filter = Case(static_cast<int>(state.range(0)));
     state.SetLabel(kCaseNames[state.range(0)]);
-    CHistoryQuery query(Archive().Db(), filter);
+    CHistoryQuery query(BenchArchive().Db(), filter);
     std::vector<CHistoryKey> ends;
     int64_t count = 0;
     Check(state, query.PageEnds(kPage, ends, count));
@@ -250,7 +201,7 @@ void Timeline(benchmark::State& state, const CHistoryFilter& filter, std::option
     size_t bars = 0;
     int64_t counted = 0;
     for (auto _ : state) {
-        CHistoryQuery query(Archive().Db(), filter);
+        CHistoryQuery query(BenchArchive().Db(), filter);
         int64_t from = filter.m_nFrom.value_or(0);
         int64_t to = filter.m_nTo.value_or(0);
         if (!filter.m_nFrom) {
@@ -299,12 +250,12 @@ BENCHMARK(BM_TimelineEverythingFiltered)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 // Every match written as the export writes it: quoted fields, CR LF.
 void BM_Export(benchmark::State& state)
 {
-    const std::string path = Archive().path + ".csv";
+    const std::string path = BenchArchive().Path() + ".csv";
     int64_t rows = 0;
     for (auto _ : state) {
         CHistoryFilter filter;
         filter.m_bIncludeRefused = true;
-        CHistoryQuery query(Archive().Db(), filter);
+        CHistoryQuery query(BenchArchive().Db(), filter);
         std::FILE* file = std::fopen(path.c_str(), "wb");
         std::string buffer;
         std::string field;
@@ -359,7 +310,7 @@ void BM_ListingMemory(benchmark::State& state)
     int64_t count = 0;
     sqlite3_int64 sqliteBytes = 0;
     for (auto _ : state) {
-        CHistoryQuery query(Archive().Db(), filter);
+        CHistoryQuery query(BenchArchive().Db(), filter);
         CHistoryPages pages(kPage, 8);
         std::vector<CHistoryKey> ends;
         Check(state, query.PageEnds(kPage, ends, count));

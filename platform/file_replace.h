@@ -4,6 +4,7 @@
 // their owner, and names already taken are never written through.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,59 @@ enum class FileAccess {
 // fails after it reserved the room can leave it short.
 ReplaceResult ReplaceFileContents(const std::string& path, std::string_view bytes,
                                   FileAccess access = FileAccess::kPrivate);
+
+// The same replacement with the bytes given in parts, for a file too large
+// to be built in memory first (an export of the whole archive). The parts
+// are gathered into chunks of kChunkBytes on their way to the temporary
+// file. The target is untouched until Commit; a replacement abandoned,
+// destroyed or failed before it removes its temporary file. Where the
+// folder takes no new file and the target is rewritten in place, the parts
+// are held until Commit instead, so that the old bytes stay as they were
+// until all the new ones are there.
+//
+// Threads: one thread at a time.
+class CFileReplacement {
+public:
+    static constexpr size_t kChunkBytes = 64 * 1024;
+
+    // Makes the temporary file (or opens the target to be rewritten).
+    explicit CFileReplacement(std::string path, FileAccess access = FileAccess::kPrivate);
+    ~CFileReplacement();
+    CFileReplacement(const CFileReplacement&) = delete;
+    CFileReplacement& operator=(const CFileReplacement&) = delete;
+
+    // False once the file could not be made or a write failed; the parts
+    // after that are dropped, and Commit says why.
+    bool Append(std::string_view bytes);
+    // Writes what is gathered, brings it to the disk and gives it the
+    // target's name.
+    ReplaceResult Commit();
+    // Removes the temporary file and leaves the target as it was.
+    void Abandon();
+
+    bool Good() const { return m_eResult == ReplaceResult::Replaced; }
+    // The temporary file's name; empty when the target is rewritten in place.
+    const std::string& TemporaryPath() const { return m_strTemp; }
+
+private:
+    bool WriteGathered();
+    // The platform's halves, in file_replace_<platform>.cpp.
+    ReplaceResult Open();
+    bool WriteOut(std::string_view bytes);
+    ReplaceResult FinishTemporary();
+    ReplaceResult FinishInPlace(std::string_view bytes);
+    void Discard();
+
+    static constexpr intptr_t kNoHandle = -1;
+    std::string m_strPath;
+    FileAccess m_eAccess;
+    std::string m_strTemp;
+    intptr_t m_nHandle = kNoHandle;  // a descriptor, or a HANDLE
+    bool m_bInPlace = false;
+    bool m_bFinished = false;
+    ReplaceResult m_eResult = ReplaceResult::Replaced;
+    std::string m_Gathered;
+};
 
 // Moves from to `to`, or to `to`.1, `to`.2 ... whichever is free first; an
 // existing file is never replaced. The name taken, or empty on failure.

@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -87,20 +88,63 @@ bool FolderRefusesNewFiles(int error) { return error == EACCES || error == EPERM
 bool IsRoomError(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
 
 // For a folder that takes no new file (read-only for this user) but holds a
-// writable target: the target itself is rewritten. The room is reserved
-// first, so that a full disk fails before the old bytes are touched.
-ReplaceResult RewriteInPlace(const std::string& path, std::string_view bytes, FileAccess access)
+// writable target: the target itself is rewritten.
+int OpenInPlace(const std::string& path, FileAccess access)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return ReplaceResult::OpenFailed;
+        return -1;
     struct stat st = {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return ReplaceResult::OpenFailed;
+        return -1;
     }
     if (access == FileAccess::kPrivate)
         ::fchmod(fd, kPrivateFile);  // fails on a file another account owns; it keeps the mode that account gave it
+    return fd;
+}
+
+}  // namespace
+
+ReplaceResult CFileReplacement::Open()
+{
+    const int fd = CreateTemporary(m_strPath, m_eAccess, &m_strTemp);
+    if (fd >= 0) {
+        if (m_eAccess == FileAccess::kShared)
+            KeepPermissionsOf(m_strPath, fd);
+        m_nHandle = fd;
+        return ReplaceResult::Replaced;
+    }
+    const int error = errno;
+    m_strTemp.clear();
+    if (!FolderRefusesNewFiles(error))
+        return ReplaceResult::OpenFailed;
+    const int target = OpenInPlace(m_strPath, m_eAccess);
+    if (target < 0)
+        return ReplaceResult::OpenFailed;
+    m_nHandle = target;
+    m_bInPlace = true;
+    return ReplaceResult::Replaced;
+}
+
+bool CFileReplacement::WriteOut(std::string_view bytes) { return WriteAll(static_cast<int>(m_nHandle), bytes); }
+
+ReplaceResult CFileReplacement::FinishTemporary()
+{
+    const int fd = static_cast<int>(std::exchange(m_nHandle, kNoHandle));
+    if (!WriteSyncClose(fd, {}) || ::rename(m_strTemp.c_str(), m_strPath.c_str()) != 0) {
+        Discard();
+        return ReplaceResult::WriteFailed;
+    }
+    m_strTemp.clear();
+    return SyncFolderOf(m_strPath) ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
+}
+
+// The room is reserved first, so that a full disk fails before the old
+// bytes are touched.
+ReplaceResult CFileReplacement::FinishInPlace(std::string_view bytes)
+{
+    const int fd = static_cast<int>(std::exchange(m_nHandle, kNoHandle));
     const off_t size = static_cast<off_t>(bytes.size());
     if (IsRoomError(::posix_fallocate(fd, 0, size)) || ::ftruncate(fd, size) != 0) {
         ::close(fd);
@@ -109,21 +153,12 @@ ReplaceResult RewriteInPlace(const std::string& path, std::string_view bytes, Fi
     return WriteSyncClose(fd, bytes) ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
 }
 
-}  // namespace
-
-ReplaceResult ReplaceFileContents(const std::string& path, std::string_view bytes, FileAccess access)
+void CFileReplacement::Discard()
 {
-    std::string temp;
-    const int fd = CreateTemporary(path, access, &temp);
-    if (fd < 0)
-        return FolderRefusesNewFiles(errno) ? RewriteInPlace(path, bytes, access) : ReplaceResult::OpenFailed;
-    if (access == FileAccess::kShared)
-        KeepPermissionsOf(path, fd);
-    if (!WriteSyncClose(fd, bytes) || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return ReplaceResult::WriteFailed;
-    }
-    return SyncFolderOf(path) ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
+    if (m_nHandle != kNoHandle)
+        ::close(static_cast<int>(std::exchange(m_nHandle, kNoHandle)));
+    if (!m_strTemp.empty())
+        ::unlink(std::exchange(m_strTemp, {}).c_str());
 }
 
 NameAttempt MoveIfFree(const std::string& from, const std::string& to)

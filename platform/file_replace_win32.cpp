@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "file_replace.h"
 
@@ -56,31 +57,58 @@ HANDLE CreateTemporary(const std::string& path, FileAccess access, std::string* 
     return file;
 }
 
-// A folder that takes no new file but holds a writable target.
-ReplaceResult RewriteInPlace(const std::string& path, std::string_view bytes)
-{
-    const HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return ReplaceResult::OpenFailed;
-    return WriteFlushClose(file, bytes) ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
-}
+HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
 // Who may read is left to the folder's permissions: the data file lives
 // beside the executable, where the installation decided it.
-ReplaceResult ReplaceFileContents(const std::string& path, std::string_view bytes, FileAccess access)
+ReplaceResult CFileReplacement::Open()
 {
-    std::string temp;
-    const HANDLE file = CreateTemporary(path, access, &temp);
+    HANDLE file = CreateTemporary(m_strPath, m_eAccess, &m_strTemp);
+    if (file != INVALID_HANDLE_VALUE) {
+        m_nHandle = reinterpret_cast<intptr_t>(file);
+        return ReplaceResult::Replaced;
+    }
+    const DWORD error = GetLastError();
+    m_strTemp.clear();
+    if (error != ERROR_ACCESS_DENIED)
+        return ReplaceResult::OpenFailed;
+    // A folder that takes no new file but holds a writable target.
+    file = CreateFileA(m_strPath.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_ACCESS_DENIED ? RewriteInPlace(path, bytes) : ReplaceResult::OpenFailed;
-    if (!WriteFlushClose(file, bytes) || !MoveFileExA(temp.c_str(), path.c_str(), kMoveFlags)) {
-        DeleteFileA(temp.c_str());
+        return ReplaceResult::OpenFailed;
+    m_nHandle = reinterpret_cast<intptr_t>(file);
+    m_bInPlace = true;
+    return ReplaceResult::Replaced;
+}
+
+bool CFileReplacement::WriteOut(std::string_view bytes) { return WriteAll(AsHandle(m_nHandle), bytes); }
+
+ReplaceResult CFileReplacement::FinishTemporary()
+{
+    if (!WriteFlushClose(AsHandle(std::exchange(m_nHandle, kNoHandle)), {}) ||
+        !MoveFileExA(m_strTemp.c_str(), m_strPath.c_str(), kMoveFlags)) {
+        Discard();
         return ReplaceResult::WriteFailed;
     }
+    m_strTemp.clear();
     return ReplaceResult::Replaced;
+}
+
+ReplaceResult CFileReplacement::FinishInPlace(std::string_view bytes)
+{
+    return WriteFlushClose(AsHandle(std::exchange(m_nHandle, kNoHandle)), bytes) ? ReplaceResult::Replaced
+                                                                                 : ReplaceResult::WriteFailed;
+}
+
+void CFileReplacement::Discard()
+{
+    if (m_nHandle != kNoHandle)
+        CloseHandle(AsHandle(std::exchange(m_nHandle, kNoHandle)));
+    if (!m_strTemp.empty())
+        DeleteFileA(std::exchange(m_strTemp, {}).c_str());
 }
 
 NameAttempt MoveIfFree(const std::string& from, const std::string& to)

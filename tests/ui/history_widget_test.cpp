@@ -1,6 +1,8 @@
 // The History window over a generated archive: the timeline narrows the
 // list and Back undoes it, the list fetches its pages as it scrolls, and
 // an export that is cancelled or cannot be written leaves no file.
+#include <QComboBox>
+#include <QHeaderView>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -43,6 +45,14 @@ protected:
 
     static void Settle(CHistoryDlg& dlg) { ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.Settled(); }, 20000)); }
 
+    // The window shown with every event in its range.
+    static void ShowEverything(CHistoryDlg& dlg)
+    {
+        dlg.show();
+        dlg.ApplyPreset(kEverything);
+        Settle(dlg);
+    }
+
     std::vector<CGeneratedEvent> m_events;
     std::string m_path;
 };
@@ -51,9 +61,7 @@ TEST_F(CHistoryWidgetTest, ClickOnBarNarrowsTheListAndBackRestoresTheRange)
 {
     MakeArchive(3000, 30 * 86400LL);
     CHistoryDlg dlg(nullptr, m_path);
-    dlg.show();
-    dlg.ApplyPreset(kEverything);
-    Settle(dlg);
+    ShowEverything(dlg);
     EXPECT_EQ(dlg.Model()->Count(), StoredBetween(INT64_MIN, INT64_MAX));
 
     CTimelineWidget* timeline = dlg.Timeline();
@@ -84,13 +92,69 @@ TEST_F(CHistoryWidgetTest, ClickOnBarNarrowsTheListAndBackRestoresTheRange)
     EXPECT_EQ(dlg.Model()->Count(), StoredBetween(INT64_MIN, INT64_MAX));
 }
 
+// Without a mouse: arrows move between bars and Enter narrows to the focused
+// one; with it, a drag from one bar to another narrows to the span between.
+TEST_F(CHistoryWidgetTest, KeyboardAndDragOnTheTimelineNarrowTheRange)
+{
+    MakeArchive(3000, 30 * 86400LL);
+    CHistoryDlg dlg(nullptr, m_path);
+    ShowEverything(dlg);
+    CTimelineWidget* timeline = dlg.Timeline();
+    const std::vector<CTimelineBucket> buckets = timeline->Buckets();
+    const int n = static_cast<int>(buckets.size());
+    ASSERT_GE(n, 10);
+
+    timeline->setFocus();
+    QTest::keyClick(timeline, Qt::Key_End);
+    QTest::keyClick(timeline, Qt::Key_Left);
+    QTest::keyClick(timeline, Qt::Key_Left);
+    QTest::keyClick(timeline, Qt::Key_Right);
+    ASSERT_EQ(timeline->FocusedBar(), n - 2);
+    QTest::keyClick(timeline, Qt::Key_Return);
+    Settle(dlg);
+    const CTimelineBucket& focused = buckets[n - 2];
+    EXPECT_EQ(dlg.Range(), (CHistoryDlg::CRange{focused.m_nStart, focused.m_nEnd - 1}));
+    EXPECT_EQ(dlg.Model()->Count(), StoredBetween(focused.m_nStart, focused.m_nEnd - 1));
+
+    dlg.OnBack();
+    Settle(dlg);
+    ASSERT_EQ(timeline->Buckets().size(), buckets.size());
+    // Dragged from right to left: the span is the same as the other way.
+    QTest::mousePress(timeline, Qt::LeftButton, {}, timeline->BarRect(7).center());
+    QTest::mouseMove(timeline, timeline->BarRect(5).center());
+    QTest::mouseRelease(timeline, Qt::LeftButton, {}, timeline->BarRect(3).center());
+    Settle(dlg);
+    EXPECT_EQ(dlg.Range(), (CHistoryDlg::CRange{buckets[3].m_nStart, buckets[7].m_nEnd - 1}));
+    EXPECT_EQ(dlg.Model()->Count(), StoredBetween(buckets[3].m_nStart, buckets[7].m_nEnd - 1));
+}
+
+// Size, column widths and the range preset come back with the next window;
+// a range narrowed on the timeline brings back the preset it came from.
+TEST_F(CHistoryWidgetTest, LayoutAndRangePresetSurviveClosingAndReopening)
+{
+    MakeArchive(100, 86400);
+    {
+        CHistoryDlg dlg(nullptr, m_path);
+        dlg.ShowForward();
+        dlg.resize(910, 570);
+        dlg.List()->horizontalHeader()->resizeSection(kHistDescription, 333);
+        dlg.ApplyPreset(kLast7Days);
+        dlg.NarrowTo(kGeneratedFirstTime, kGeneratedFirstTime + 3600);
+        dlg.close();
+    }
+    CHistoryDlg next(nullptr, m_path);
+    next.ShowForward();
+    EXPECT_EQ(next.size(), QSize(910, 570));
+    EXPECT_EQ(next.List()->horizontalHeader()->sectionSize(kHistDescription), 333);
+    EXPECT_EQ(next.Range().m_nPreset, kLast7Days);
+    EXPECT_EQ(next.findChild<QComboBox*>("m_cmbRange")->currentIndex(), kLast7Days);
+}
+
 TEST_F(CHistoryWidgetTest, ListFetchesPagesAsItScrolls)
 {
     MakeArchive(2000, 86400);
     CHistoryDlg dlg(nullptr, m_path, 100);
-    dlg.show();
-    dlg.ApplyPreset(kEverything);
-    Settle(dlg);
+    ShowEverything(dlg);
     const int count = dlg.Model()->rowCount();
     ASSERT_EQ(count, StoredBetween(INT64_MIN, INT64_MAX));
     ASSERT_GT(count, 1000);

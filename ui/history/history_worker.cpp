@@ -172,20 +172,31 @@ void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& p
     };
     if (!Open(m_nLatest.load()))
         return done(false, ReplaceResult::WriteFailed);
+    // A file that cannot be made is said at once, before the archive is read.
+    // The rows go to the disk as they come: a million of them would be
+    // hundreds of megabytes in memory.
+    CFileReplacement file(path, FileAccess::kShared);
+    if (!file.Append(FormatCsv({HistoryExportHeader()}, kHistoryExportFields, ',')))
+        return done(false, file.Commit());
     CHistoryQuery query(m_Db.get(), filter);
-    std::string bytes = FormatCsv({HistoryExportHeader()}, kHistoryExportFields, ',');
     const CHistoryStatus status = query.Stream(
         [&](const CHistoryRow& row) {
-            bytes += FormatCsv({HistoryExportLine(row)}, kHistoryExportFields, ',');
-            return !m_bCancelExport.load();
+            return file.Append(FormatCsv({HistoryExportLine(row)}, kHistoryExportFields, ',')) &&
+                   !m_bCancelExport.load();
         },
         [&](int64_t rows) {
             Answer([this, rows] { m_Sinks.exportProgress(rows); });
             return !m_bCancelExport.load();
         });
-    if (m_bCancelExport || status.m_eResult == EHistoryResult::Interrupted)
+    if (!file.Good())
+        return done(false, file.Commit());
+    if (m_bCancelExport || status.m_eResult == EHistoryResult::Interrupted) {
+        file.Abandon();
         return done(true, ReplaceResult::Replaced);
-    if (!status.IsOk())
+    }
+    if (!status.IsOk()) {
+        file.Abandon();
         return done(false, ReplaceResult::WriteFailed);
-    done(false, ReplaceFileContents(path, bytes, FileAccess::kShared));
+    }
+    done(false, file.Commit());
 }
