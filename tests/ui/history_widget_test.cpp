@@ -133,10 +133,13 @@ TEST_F(CHistoryWidgetTest, KeyboardAndDragOnTheTimelineNarrowTheRange)
 TEST_F(CHistoryWidgetTest, LayoutAndRangePresetSurviveClosingAndReopening)
 {
     MakeArchive(100, 86400);
+    QSize chosen;
     {
         CHistoryDlg dlg(nullptr, m_path);
         dlg.ShowForward();
-        dlg.resize(910, 570);
+        // Grown from where it opens, as the smallest size depends on the font.
+        chosen = dlg.size() + QSize(40, 30);
+        dlg.resize(chosen);
         dlg.List()->horizontalHeader()->resizeSection(kHistDescription, 333);
         dlg.ApplyPreset(kLast7Days);
         dlg.NarrowTo(kGeneratedFirstTime, kGeneratedFirstTime + 3600);
@@ -144,7 +147,7 @@ TEST_F(CHistoryWidgetTest, LayoutAndRangePresetSurviveClosingAndReopening)
     }
     CHistoryDlg next(nullptr, m_path);
     next.ShowForward();
-    EXPECT_EQ(next.size(), QSize(910, 570));
+    EXPECT_EQ(next.size(), chosen);
     EXPECT_EQ(next.List()->horizontalHeader()->sectionSize(kHistDescription), 333);
     EXPECT_EQ(next.Range().m_nPreset, kLast7Days);
     EXPECT_EQ(next.findChild<QComboBox*>("m_cmbRange")->currentIndex(), kLast7Days);
