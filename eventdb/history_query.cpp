@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "archive_schema.h"
 #include "fts_query.h"
 
 // How the statements find their rows. SQLite's planner picks an index from
@@ -126,8 +127,20 @@ CHistoryStatus CHistoryQuery::ReadSeqs(const CSqlText& sql, std::optional<CSeqSe
     return status;
 }
 
+CHistoryStatus CHistoryQuery::HasSchemaEntry(const char* type, const char* name, bool& has)
+{
+    CSqlText sql;
+    sql << "SELECT 1 FROM sqlite_master WHERE type = ";
+    sql.Bind(std::string(type)) << " AND name = ";
+    sql.Bind(std::string(name));
+    has = false;
+    return Run(sql, [&](sqlite3_stmt*) { return has = true; });
+}
+
+// keyed: the names may come from transponder_names, their rows through
+// event_transponder, where the archive has them.
 CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, const std::string& text,
-                                        CNames& names)
+                                        CNames& names, bool keyed)
 {
     if (text.empty())
         return {};
@@ -136,19 +149,25 @@ CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, c
     // the pattern only up to it.
     if (text.size() > kLongestContains || text.find('\0') != std::string::npos)
         return {};
-    CSqlText hasIndex;
-    hasIndex << "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ";
-    hasIndex.Bind(std::string(index));
-    names.m_bIndexed = false;
-    if (CHistoryStatus status = Run(hasIndex, [&](sqlite3_stmt*) { return names.m_bIndexed = true; }); !status.IsOk())
-        return status;
+    if (keyed) {
+        if (CHistoryStatus status = HasSchemaEntry("table", "event_transponder", names.m_bKeyed); !status.IsOk())
+            return status;
+    }
+    names.m_bIndexed = names.m_bKeyed;
+    if (!names.m_bKeyed) {
+        if (CHistoryStatus status = HasSchemaEntry("index", index, names.m_bIndexed); !status.IsOk())
+            return status;
+    }
     if (!names.m_bIndexed) {
         names.m_strPattern = LikeContainsPattern(text);
         return {};
     }
     CSqlText sql;
     sql << "SELECT x, x LIKE ";
-    sql.Bind(LikeContainsPattern(text)) << " ESCAPE '\\' FROM (" << DistinctValues(column) << ")";
+    sql.Bind(LikeContainsPattern(text)) << " ESCAPE '\\' FROM ("
+                                        << (names.m_bKeyed ? std::string("SELECT name AS x FROM transponder_names")
+                                                           : DistinctValues(column))
+                                        << ")";
     return Run(sql, [&](sqlite3_stmt* s) {
         ++names.m_nTotal;
         if (sqlite3_column_int(s, 1))
@@ -174,7 +193,7 @@ CHistoryStatus CHistoryQuery::Prepare()
         !status.IsOk())
         return status;
     if (CHistoryStatus status = ReadNames("transponder_name", "event_by_transponder",
-                                          m_Filter.m_strTransponderContains, m_Transponders);
+                                          m_Filter.m_strTransponderContains, m_Transponders, true);
         !status.IsOk())
         return status;
     m_strMatch = FtsMatchExpression(m_pDb, m_Filter.m_strSearch);
@@ -275,6 +294,14 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
         }
         if (names.m_Matched.empty()) {
             sql << " AND 0";
+            return;
+        }
+        if (names.m_bKeyed && leads) {
+            std::string match;
+            for (const std::string& name : names.m_Matched)
+                match += (match.empty() ? "" : " OR ") + TransponderKey(name);
+            sql << " AND seq IN (SELECT rowid FROM event_transponder WHERE event_transponder MATCH ";
+            sql.Bind(match) << ")";
             return;
         }
         sql << (leads ? " AND " : " AND +") << column << " IN (";

@@ -112,10 +112,12 @@ public:
 private:
     // The distinct names that contain a "contains" text, and how many
     // distinct names there are; or, in an archive without the name's index,
-    // the LIKE pattern that each row is tested with.
+    // the LIKE pattern that each row is tested with. Keyed: the names' rows
+    // are found through their tokens in event_transponder.
     struct CNames {
         bool m_bActive = false;
         bool m_bIndexed = true;
+        bool m_bKeyed = false;
         std::vector<std::string> m_Matched;
         size_t m_nTotal = 0;
         std::string m_strPattern;
@@ -128,7 +130,9 @@ private:
     CHistoryStatus Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
     CHistoryStatus Prepare();
     CHistoryStatus ReadSeqs(const CSqlText& sql, std::optional<CSeqSet>& set);
-    CHistoryStatus ReadNames(const char* column, const char* index, const std::string& text, CNames& names);
+    CHistoryStatus ReadNames(const char* column, const char* index, const std::string& text, CNames& names,
+                             bool keyed = false);
+    CHistoryStatus HasSchemaEntry(const char* type, const char* name, bool& has);
     CHistoryStatus FindAll();
     EDriver ChooseDriver() const;
     CHistoryStatus AppendWhere(CSqlText& sql, std::optional<int64_t> from, std::optional<int64_t> to,
