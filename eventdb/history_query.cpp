@@ -130,9 +130,9 @@ CHistoryStatus CHistoryQuery::ReadSeqs(const CSqlText& sql, std::optional<CSeqSe
 CHistoryStatus CHistoryQuery::HasSchemaEntry(const char* type, const char* name, bool& has)
 {
     CSqlText sql;
-    sql << "SELECT 1 FROM sqlite_master WHERE type = ";
-    sql.Bind(std::string(type)) << " AND name = ";
-    sql.Bind(std::string(name));
+    sql << "SELECT 1 FROM sqlite_master WHERE name = ";
+    sql.Bind(std::string(name)) << " AND type = ";
+    sql.Bind(std::string(type));
     has = false;
     return Run(sql, [&](sqlite3_stmt*) { return has = true; });
 }
