@@ -168,12 +168,20 @@ CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, c
                                         << (names.m_bKeyed ? std::string("SELECT name AS x FROM transponder_names")
                                                            : DistinctValues(column))
                                         << ")";
-    return Run(sql, [&](sqlite3_stmt* s) {
+    CHistoryStatus status = Run(sql, [&](sqlite3_stmt* s) {
         ++names.m_nTotal;
         if (sqlite3_column_int(s, 1))
             AssignText(names.m_Matched.emplace_back(), s, 0);
         return true;
     });
+    if (!status.IsOk() || !names.m_bKeyed || names.m_Matched.empty())
+        return status;
+    for (const std::string& name : names.m_Matched)
+        names.m_strKeyMatch += (names.m_strKeyMatch.empty() ? "" : " OR ") + TransponderKey(name);
+    CSqlText seqs;
+    seqs << "SELECT rowid FROM event_transponder WHERE event_transponder MATCH ";
+    seqs.Bind(names.m_strKeyMatch);
+    return ReadSeqs(seqs, names.m_Keyed);
 }
 
 CHistoryStatus CHistoryQuery::Prepare()
@@ -223,7 +231,8 @@ CHistoryQuery::EDriver CHistoryQuery::ChooseDriver() const
         share = levels & kHistoryMessages ? 0.9 : 0.1;
     }
     for (auto [names, name] : {std::pair{&m_Lockings, EDriver::Locking}, {&m_Transponders, EDriver::Transponder}}) {
-        if (!names->m_bActive || !names->m_bIndexed)
+        if (!names->m_bActive || !names->m_bIndexed ||
+            (!m_bCounting && names->m_Keyed && names->m_Keyed->Size() > kKeyedDriveLimit))
             continue;
         const double nameShare =
             names->m_nTotal ? static_cast<double>(names->m_Matched.size()) / static_cast<double>(names->m_nTotal) : 0;
@@ -296,12 +305,14 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
             sql << " AND 0";
             return;
         }
-        if (names.m_bKeyed && leads) {
-            std::string match;
-            for (const std::string& name : names.m_Matched)
-                match += (match.empty() ? "" : " OR ") + TransponderKey(name);
+        if (names.m_Keyed && leads) {
             sql << " AND seq IN (SELECT rowid FROM event_transponder WHERE event_transponder MATCH ";
-            sql.Bind(match) << ")";
+            sql.Bind(names.m_strKeyMatch) << ")";
+            return;
+        }
+        if (names.m_Keyed) {
+            sql << " AND history_in(seq, ";
+            sql.Bind(&*names.m_Keyed) << ")";
             return;
         }
         sql << (leads ? " AND " : " AND +") << column << " IN (";
@@ -346,8 +357,11 @@ CHistoryStatus CHistoryQuery::Count(int64_t& count)
     count = 0;
     CSqlText sql;
     sql << "SELECT count(*) FROM event";
-    if (CHistoryStatus status = AppendWhere(sql, m_Filter.m_nFrom, m_Filter.m_nTo); !status.IsOk())
-        return status;
+    m_bCounting = true;
+    CHistoryStatus where = AppendWhere(sql, m_Filter.m_nFrom, m_Filter.m_nTo);
+    m_bCounting = false;
+    if (!where.IsOk())
+        return where;
     return Run(sql, [&](sqlite3_stmt* s) {
         count = sqlite3_column_int64(s, 0);
         return true;
@@ -491,7 +505,8 @@ CHistoryStatus CHistoryQuery::Stream(const std::function<bool(const CHistoryRow&
 
 size_t CHistoryQuery::HeldBytes() const
 {
-    size_t bytes = (m_Refused ? m_Refused->HeldBytes() : 0) + (m_Found ? m_Found->HeldBytes() : 0);
+    size_t bytes = (m_Refused ? m_Refused->HeldBytes() : 0) + (m_Found ? m_Found->HeldBytes() : 0) +
+                   (m_Transponders.m_Keyed ? m_Transponders.m_Keyed->HeldBytes() : 0);
     for (const CNames* names : {&m_Lockings, &m_Transponders})
         for (const std::string& name : names->m_Matched)
             bytes += sizeof name + name.capacity();

@@ -118,6 +118,8 @@ private:
         bool m_bActive = false;
         bool m_bIndexed = true;
         bool m_bKeyed = false;
+        std::optional<CSeqSet> m_Keyed;  // the matched names' seqs, when keyed
+        std::string m_strKeyMatch;       // their tokens, as a full-text query
         std::vector<std::string> m_Matched;
         size_t m_nTotal = 0;
         std::string m_strPattern;
@@ -126,6 +128,10 @@ private:
     // Up to this many, a search's matches are fetched through the
     // full-text index; beyond, tested on the index entries of another.
     static constexpr size_t kFoundDriveLimit = 10000;
+    // Up to this many, the events of the matched transponder names are
+    // fetched and sorted; beyond, the list walks its order's index and tests
+    // each entry, which costs a further page less than sorting them again.
+    static constexpr size_t kKeyedDriveLimit = 4000;
 
     CHistoryStatus Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
     CHistoryStatus Prepare();
@@ -153,4 +159,5 @@ private:
     std::optional<CSeqSet> m_Found;
     CNames m_Lockings;
     CNames m_Transponders;
+    bool m_bCounting = false;  // no order to keep: any set may lead
 };
