@@ -91,6 +91,19 @@ CBench& Bench()
 // writer's rate per second of processor time says more than per second.
 double ProcessCpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
+// The bytes the process has handed to write calls (the log, checkpoints):
+// unlike time, the same on a busy machine as on a quiet one.
+double WrittenBytes()
+{
+    std::FILE* io = std::fopen("/proc/self/io", "r");
+    if (!io)
+        return 0;
+    unsigned long long read = 0, written = 0;
+    const int fields = std::fscanf(io, "rchar: %llu wchar: %llu", &read, &written);
+    std::fclose(io);
+    return fields == 2 ? static_cast<double>(written) : 0;
+}
+
 std::vector<std::string> MakeTexts(int64_t count)
 {
     std::vector<std::string> texts(static_cast<size_t>(count));
@@ -102,9 +115,10 @@ std::vector<std::string> MakeTexts(int64_t count)
 // Appends the texts as fast as the writer takes them, never more than half
 // the queue ahead of its commits, and waits for the last commit. The texts
 // are made beforehand, so that the time is the writer's (and Append's).
-void Feed(CEventArchive& archive, std::vector<std::string>& texts, double& cpuSeconds)
+void Feed(CEventArchive& archive, std::vector<std::string>& texts, double& cpuSeconds, double& writtenBytes)
 {
     const double cpuBefore = ProcessCpuSeconds();
+    const double writtenBefore = WrittenBytes();
     const uint64_t committedBefore = archive.Stats().m_nCommittedTexts;
     for (size_t i = 0; i < texts.size(); ++i) {
         if (i % 1024 == 0) {
@@ -115,6 +129,7 @@ void Feed(CEventArchive& archive, std::vector<std::string>& texts, double& cpuSe
     }
     archive.Flush(hours(1));
     cpuSeconds += ProcessCpuSeconds() - cpuBefore;
+    writtenBytes += WrittenBytes() - writtenBefore;
 }
 
 int64_t FileSize(const fs::path& path)
@@ -136,11 +151,11 @@ CEventArchiveOptions Options(bool fullSync)
 // bytes are counted after the writer closed it (the log checkpointed).
 void BM_BuildArchive(benchmark::State& state)
 {
-    double cpuSeconds = 0;
+    double cpuSeconds = 0, writtenBytes = 0;
     std::vector<std::string> texts = MakeTexts(g_nArchiveTexts);
     for (auto _ : state) {
         CEventArchive archive(Options(false));
-        Feed(archive, texts, cpuSeconds);
+        Feed(archive, texts, cpuSeconds, writtenBytes);
         state.PauseTiming();
         archive.Stop();
         state.ResumeTiming();
@@ -148,6 +163,7 @@ void BM_BuildArchive(benchmark::State& state)
     const fs::path file = ArchivePath(Bench().Folder());
     state.counters["texts"] = static_cast<double>(Bench().m_nSeq);
     state.counters["texts/cpu_s"] = static_cast<double>(g_nArchiveTexts) / cpuSeconds;
+    state.counters["written/text"] = writtenBytes / static_cast<double>(g_nArchiveTexts);
     state.counters["texts/s"] = benchmark::Counter(static_cast<double>(g_nArchiveTexts), benchmark::Counter::kIsRate);
     state.counters["bytes/text"] =
         static_cast<double>(FileSize(file) + FileSize(file.string() + "-wal")) / static_cast<double>(Bench().m_nSeq);
@@ -160,14 +176,15 @@ void BM_WriteIntoFullArchive(benchmark::State& state)
     const bool fullSync = state.range(0) != 0;
     const int64_t count = state.range(1);
     CEventArchive archive(Options(fullSync));
-    double cpuSeconds = 0;
+    double cpuSeconds = 0, writtenBytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
         std::vector<std::string> texts = MakeTexts(count);
         state.ResumeTiming();
-        Feed(archive, texts, cpuSeconds);
+        Feed(archive, texts, cpuSeconds, writtenBytes);
     }
     state.counters["texts/cpu_s"] = static_cast<double>(count * state.iterations()) / cpuSeconds;
+    state.counters["written/text"] = writtenBytes / static_cast<double>(count * state.iterations());
     state.counters["texts/s"] =
         benchmark::Counter(static_cast<double>(count * state.iterations()), benchmark::Counter::kIsRate);
     state.counters["commits"] = static_cast<double>(archive.Stats().m_nCommits);

@@ -24,6 +24,11 @@ constexpr const char* kInsertTextSql =
     "INSERT INTO event_text(rowid, description, name, locking, locking_system, transponder_name)"
     " VALUES(?1, ?2, ?3, ?4, ?5, ?6)";
 
+// The name's token, made by SQL's own hex() as the upgrade and the removal
+// of old rows make it.
+constexpr const char* kInsertKeySql = "INSERT INTO event_transponder(rowid, key) VALUES(?1, 'x' || hex(?2))";
+constexpr const char* kInsertNameSql = "INSERT OR IGNORE INTO transponder_names(name) VALUES(?1)";
+
 constexpr const char* kSetStatusSql = "UPDATE event SET status = ?2 WHERE seq = ?1";
 
 constexpr const char* kRecordSaveSql =
@@ -35,6 +40,10 @@ constexpr const char* kRecordSaveSql =
 constexpr const char* kForgetOldTextSql =
     "INSERT INTO event_text(event_text, rowid, description, name, locking, locking_system, transponder_name)"
     " SELECT 'delete', seq, description, name, locking, locking_system, transponder_name FROM event"
+    " WHERE arrival_ms < ?1 ORDER BY arrival_ms, seq LIMIT ?2";
+constexpr const char* kForgetOldKeySql =
+    "INSERT INTO event_transponder(event_transponder, rowid, key)"
+    " SELECT 'delete', seq, 'x' || hex(transponder_name) FROM event"
     " WHERE arrival_ms < ?1 ORDER BY arrival_ms, seq LIMIT ?2";
 constexpr const char* kDeleteOldSql =
     "DELETE FROM event WHERE seq IN"
@@ -63,15 +72,31 @@ bool CArchiveRows::Prepare(sqlite3* db)
     return m_begin.Prepare(db, kBeginSql) && m_commit.Prepare(db, "COMMIT") && m_rollback.Prepare(db, "ROLLBACK") &&
            m_insertEvent.Prepare(db, kInsertEventSql) && m_insertText.Prepare(db, kInsertTextSql) &&
            m_setStatus.Prepare(db, kSetStatusSql) && m_recordSave.Prepare(db, kRecordSaveSql) &&
-           m_forgetOldText.Prepare(db, kForgetOldTextSql) && m_deleteOld.Prepare(db, kDeleteOldSql);
+           m_insertKey.Prepare(db, kInsertKeySql) && m_insertName.Prepare(db, kInsertNameSql) &&
+           m_forgetOldText.Prepare(db, kForgetOldTextSql) && m_forgetOldKey.Prepare(db, kForgetOldKeySql) &&
+           m_deleteOld.Prepare(db, kDeleteOldSql);
 }
 
-int CArchiveRows::Begin() { return m_begin.Run(); }
+int CArchiveRows::Begin()
+{
+    m_NewNames.clear();
+    return m_begin.Run();
+}
 
-int CArchiveRows::Commit() { return m_commit.Run(); }
+int CArchiveRows::Commit()
+{
+    const int rc = m_commit.Run();
+    if (rc == SQLITE_OK) {
+        for (std::string& name : m_NewNames)
+            m_KnownNames.insert(std::move(name));
+    }
+    m_NewNames.clear();
+    return rc;
+}
 
 void CArchiveRows::Rollback()
 {
+    m_NewNames.clear();
     // SQLite may have rolled back by itself already (after some I/O errors).
     if (!sqlite3_get_autocommit(m_db))
         m_rollback.Run();
@@ -90,11 +115,21 @@ int CArchiveRows::InsertText(int64_t seq, int64_t arrivalMs, const CPeer& sender
     m_insertEvent.BindBlob(5, raw).Bind(6, StatusOnArrival(raw, m)).Bind(7, m.version).Bind(8, m.type);
     m_insertEvent.Bind(9, m.ttime).Bind(10, m.level).Bind(11, m.lid).BindText(12, locking).BindText(13, system);
     m_insertEvent.Bind(14, m.tid).BindText(15, transponder).BindText(16, description).BindText(17, name);
-    const int rc = m_insertEvent.Run();
+    int rc = m_insertEvent.Run();
     if (rc != SQLITE_OK)
         return rc;
     m_insertText.Bind(1, seq).BindText(2, description).BindText(3, name).BindText(4, locking);
-    return m_insertText.BindText(5, system).BindText(6, transponder).Run();
+    rc = m_insertText.BindText(5, system).BindText(6, transponder).Run();
+    if (rc == SQLITE_OK)
+        rc = m_insertKey.Bind(1, seq).BindText(2, transponder).Run();
+    if (rc == SQLITE_OK && !m_KnownNames.contains(transponder)) {
+        rc = m_insertName.BindText(1, transponder).Run();
+        // Remembered only once committed: a batch rolled back takes its
+        // new names with it.
+        if (rc == SQLITE_OK)
+            m_NewNames.emplace_back(transponder);
+    }
+    return rc;
 }
 
 int CArchiveRows::SetStatus(int64_t seq, int status) { return m_setStatus.Bind(1, seq).Bind(2, status).Run(); }
@@ -112,6 +147,8 @@ int CArchiveRows::DeleteArrivedBefore(int64_t cutoffMs, int limit, int64_t& dele
 {
     deleted = 0;
     int rc = m_forgetOldText.Bind(1, cutoffMs).Bind(2, limit).Run();
+    if (rc == SQLITE_OK)
+        rc = m_forgetOldKey.Bind(1, cutoffMs).Bind(2, limit).Run();
     if (rc != SQLITE_OK)
         return rc;
     rc = m_deleteOld.Bind(1, cutoffMs).Bind(2, limit).Run();

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "peer.h"
 #include "save_marker.h"
@@ -47,8 +50,12 @@ public:
 private:
     sqlite3* m_db = nullptr;
     CStatement m_begin, m_commit, m_rollback;
-    CStatement m_insertEvent, m_insertText, m_setStatus, m_recordSave;
-    CStatement m_forgetOldText, m_deleteOld;
+    CStatement m_insertEvent, m_insertText, m_insertKey, m_insertName, m_setStatus, m_recordSave;
+    CStatement m_forgetOldText, m_forgetOldKey, m_deleteOld;
+    // Transponder names known to be in transponder_names, so that a flood
+    // looks each up in memory; and those the open transaction added.
+    std::set<std::string, std::less<>> m_KnownNames;
+    std::vector<std::string> m_NewNames;
     // Reused from text to text, so a flood costs no allocations for them.
     CSimpleMessage m_parsed;
     std::string m_decoded[5];

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "archive_schema.h"
 #include "fts_query.h"
 
 // How the statements find their rows. SQLite's planner picks an index from
@@ -126,8 +127,20 @@ CHistoryStatus CHistoryQuery::ReadSeqs(const CSqlText& sql, std::optional<CSeqSe
     return status;
 }
 
+CHistoryStatus CHistoryQuery::HasSchemaEntry(const char* type, const char* name, bool& has)
+{
+    CSqlText sql;
+    sql << "SELECT 1 FROM sqlite_master WHERE name = ";
+    sql.Bind(std::string(name)) << " AND type = ";
+    sql.Bind(std::string(type));
+    has = false;
+    return Run(sql, [&](sqlite3_stmt*) { return has = true; });
+}
+
+// keyed: the names may come from transponder_names, their rows through
+// event_transponder, where the archive has them.
 CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, const std::string& text,
-                                        CNames& names)
+                                        CNames& names, bool keyed)
 {
     if (text.empty())
         return {};
@@ -136,25 +149,39 @@ CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, c
     // the pattern only up to it.
     if (text.size() > kLongestContains || text.find('\0') != std::string::npos)
         return {};
-    CSqlText hasIndex;
-    hasIndex << "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ";
-    hasIndex.Bind(std::string(index));
-    names.m_bIndexed = false;
-    if (CHistoryStatus status = Run(hasIndex, [&](sqlite3_stmt*) { return names.m_bIndexed = true; }); !status.IsOk())
-        return status;
+    if (keyed) {
+        if (CHistoryStatus status = HasSchemaEntry("table", "event_transponder", names.m_bKeyed); !status.IsOk())
+            return status;
+    }
+    names.m_bIndexed = names.m_bKeyed;
+    if (!names.m_bKeyed) {
+        if (CHistoryStatus status = HasSchemaEntry("index", index, names.m_bIndexed); !status.IsOk())
+            return status;
+    }
     if (!names.m_bIndexed) {
         names.m_strPattern = LikeContainsPattern(text);
         return {};
     }
     CSqlText sql;
     sql << "SELECT x, x LIKE ";
-    sql.Bind(LikeContainsPattern(text)) << " ESCAPE '\\' FROM (" << DistinctValues(column) << ")";
-    return Run(sql, [&](sqlite3_stmt* s) {
+    sql.Bind(LikeContainsPattern(text)) << " ESCAPE '\\' FROM ("
+                                        << (names.m_bKeyed ? std::string("SELECT name AS x FROM transponder_names")
+                                                           : DistinctValues(column))
+                                        << ")";
+    CHistoryStatus status = Run(sql, [&](sqlite3_stmt* s) {
         ++names.m_nTotal;
         if (sqlite3_column_int(s, 1))
             AssignText(names.m_Matched.emplace_back(), s, 0);
         return true;
     });
+    if (!status.IsOk() || !names.m_bKeyed || names.m_Matched.empty())
+        return status;
+    for (const std::string& name : names.m_Matched)
+        names.m_strKeyMatch += (names.m_strKeyMatch.empty() ? "" : " OR ") + TransponderKey(name);
+    CSqlText seqs;
+    seqs << "SELECT rowid FROM event_transponder WHERE event_transponder MATCH ";
+    seqs.Bind(names.m_strKeyMatch);
+    return ReadSeqs(seqs, names.m_Keyed);
 }
 
 CHistoryStatus CHistoryQuery::Prepare()
@@ -174,7 +201,7 @@ CHistoryStatus CHistoryQuery::Prepare()
         !status.IsOk())
         return status;
     if (CHistoryStatus status = ReadNames("transponder_name", "event_by_transponder",
-                                          m_Filter.m_strTransponderContains, m_Transponders);
+                                          m_Filter.m_strTransponderContains, m_Transponders, true);
         !status.IsOk())
         return status;
     m_strMatch = FtsMatchExpression(m_pDb, m_Filter.m_strSearch);
@@ -204,7 +231,8 @@ CHistoryQuery::EDriver CHistoryQuery::ChooseDriver() const
         share = levels & kHistoryMessages ? 0.9 : 0.1;
     }
     for (auto [names, name] : {std::pair{&m_Lockings, EDriver::Locking}, {&m_Transponders, EDriver::Transponder}}) {
-        if (!names->m_bActive || !names->m_bIndexed)
+        if (!names->m_bActive || !names->m_bIndexed ||
+            (!m_bCounting && names->m_Keyed && names->m_Keyed->Size() > kKeyedDriveLimit))
             continue;
         const double nameShare =
             names->m_nTotal ? static_cast<double>(names->m_Matched.size()) / static_cast<double>(names->m_nTotal) : 0;
@@ -277,6 +305,16 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
             sql << " AND 0";
             return;
         }
+        if (names.m_Keyed && leads) {
+            sql << " AND seq IN (SELECT rowid FROM event_transponder WHERE event_transponder MATCH ";
+            sql.Bind(names.m_strKeyMatch) << ")";
+            return;
+        }
+        if (names.m_Keyed) {
+            sql << " AND history_in(seq, ";
+            sql.Bind(&*names.m_Keyed) << ")";
+            return;
+        }
         sql << (leads ? " AND " : " AND +") << column << " IN (";
         for (size_t i = 0; i < names.m_Matched.size(); ++i) {
             sql << (i ? ", " : "");
@@ -319,8 +357,11 @@ CHistoryStatus CHistoryQuery::Count(int64_t& count)
     count = 0;
     CSqlText sql;
     sql << "SELECT count(*) FROM event";
-    if (CHistoryStatus status = AppendWhere(sql, m_Filter.m_nFrom, m_Filter.m_nTo); !status.IsOk())
-        return status;
+    m_bCounting = true;
+    CHistoryStatus where = AppendWhere(sql, m_Filter.m_nFrom, m_Filter.m_nTo);
+    m_bCounting = false;
+    if (!where.IsOk())
+        return where;
     return Run(sql, [&](sqlite3_stmt* s) {
         count = sqlite3_column_int64(s, 0);
         return true;
@@ -464,7 +505,8 @@ CHistoryStatus CHistoryQuery::Stream(const std::function<bool(const CHistoryRow&
 
 size_t CHistoryQuery::HeldBytes() const
 {
-    size_t bytes = (m_Refused ? m_Refused->HeldBytes() : 0) + (m_Found ? m_Found->HeldBytes() : 0);
+    size_t bytes = (m_Refused ? m_Refused->HeldBytes() : 0) + (m_Found ? m_Found->HeldBytes() : 0) +
+                   (m_Transponders.m_Keyed ? m_Transponders.m_Keyed->HeldBytes() : 0);
     for (const CNames* names : {&m_Lockings, &m_Transponders})
         for (const std::string& name : names->m_Matched)
             bytes += sizeof name + name.capacity();

@@ -112,10 +112,14 @@ public:
 private:
     // The distinct names that contain a "contains" text, and how many
     // distinct names there are; or, in an archive without the name's index,
-    // the LIKE pattern that each row is tested with.
+    // the LIKE pattern that each row is tested with. Keyed: the names' rows
+    // are found through their tokens in event_transponder.
     struct CNames {
         bool m_bActive = false;
         bool m_bIndexed = true;
+        bool m_bKeyed = false;
+        std::optional<CSeqSet> m_Keyed;  // the matched names' seqs, when keyed
+        std::string m_strKeyMatch;       // their tokens, as a full-text query
         std::vector<std::string> m_Matched;
         size_t m_nTotal = 0;
         std::string m_strPattern;
@@ -124,11 +128,17 @@ private:
     // Up to this many, a search's matches are fetched through the
     // full-text index; beyond, tested on the index entries of another.
     static constexpr size_t kFoundDriveLimit = 10000;
+    // Up to this many, the events of the matched transponder names are
+    // fetched and sorted; beyond, the list walks its order's index and tests
+    // each entry, which costs a further page less than sorting them again.
+    static constexpr size_t kKeyedDriveLimit = 4000;
 
     CHistoryStatus Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
     CHistoryStatus Prepare();
     CHistoryStatus ReadSeqs(const CSqlText& sql, std::optional<CSeqSet>& set);
-    CHistoryStatus ReadNames(const char* column, const char* index, const std::string& text, CNames& names);
+    CHistoryStatus ReadNames(const char* column, const char* index, const std::string& text, CNames& names,
+                             bool keyed = false);
+    CHistoryStatus HasSchemaEntry(const char* type, const char* name, bool& has);
     CHistoryStatus FindAll();
     EDriver ChooseDriver() const;
     CHistoryStatus AppendWhere(CSqlText& sql, std::optional<int64_t> from, std::optional<int64_t> to,
@@ -149,4 +159,5 @@ private:
     std::optional<CSeqSet> m_Found;
     CNames m_Lockings;
     CNames m_Transponders;
+    bool m_bCounting = false;  // no order to keep: any set may lead
 };

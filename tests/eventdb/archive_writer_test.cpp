@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "archive_fixture.h"
+#include "archive_schema.h"
 #include "archive_reads.h"
 #include "archive_rows.h"
 
@@ -116,6 +117,37 @@ TEST_F(ArchiveTest, NumbersGoOnAfterTheHighestEverUsed)
     EXPECT_EQ(highestAtOpen(), 5);
 }
 
+// An archive of version 1 has its transponder names in an index; opened, it
+// is upgraded in place, and its old texts are found by name as new ones are.
+TEST_F(ArchiveTest, AVersionOneArchiveIsUpgradedAndFindsOldAndNewTextsByTransponder)
+{
+    {
+        CEventArchive archive(Options());
+        for (int64_t seq = 1; seq <= 6; ++seq)
+            archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq % 3)));
+    }
+    // What version 1 made.
+    ASSERT_EQ(Exec(Look().get(), "DROP TABLE event_transponder; DROP TABLE transponder_names;"
+                                 " CREATE INDEX event_by_transponder ON event(transponder_name, event_time);"
+                                 " PRAGMA user_version = 1"),
+              SQLITE_OK);
+    {
+        CEventArchive archive(Options());
+        ASSERT_TRUE(archive.Opened().m_bOpen) << archive.Opened().m_strReason;
+        EXPECT_EQ(archive.Opened().m_nHighestSeq, 6);
+        archive.Append(7, ArchiveNowMs(), kSender, EventText(1));
+        archive.Append(8, ArchiveNowMs(), kSender, EventText(9));
+    }
+    CSqliteDb db = Look();
+    EXPECT_EQ(QueryInt(db.get(), "PRAGMA user_version"), 2);
+    EXPECT_EQ(QueryInt(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = 'event_by_transponder'"), 0);
+    const std::string byKey = "SELECT rowid FROM event_transponder WHERE event_transponder MATCH '" +
+                              TransponderKey("Key 1") + "' ORDER BY rowid";
+    EXPECT_EQ(Column(db.get(), byKey.c_str()), (std::vector<int64_t>{1, 4, 7}));
+    EXPECT_EQ(Column(db.get(), "SELECT count(*) FROM transponder_names"), (std::vector<int64_t>{4}));
+    EXPECT_EQ(Exec(db.get(), "INSERT INTO event_transponder(event_transponder) VALUES('integrity-check')"), SQLITE_OK);
+}
+
 TEST_F(ArchiveTest, ADurableWaitReturnsOnceTheTextIsOnDisk)
 {
     CEventArchiveOptions options = Options();
@@ -180,4 +212,6 @@ TEST_F(ArchiveTest, RetentionRemovesExactlyTheTextsThatArrivedBeforeTheKeptDays)
               (std::vector<int64_t>{1202, 1203}));
     EXPECT_EQ(Exec(db.get(), "INSERT INTO event_text(event_text) VALUES('integrity-check')"), SQLITE_OK)
         << sqlite3_errmsg(db.get());
+    EXPECT_EQ(Column(db.get(), "SELECT rowid FROM event_transponder WHERE event_transponder MATCH 'x*' ORDER BY rowid"),
+              (std::vector<int64_t>{1202, 1203}));
 }

@@ -235,7 +235,10 @@ std::string WriteGeneratedArchive(const std::string& path, const std::vector<CGe
         if ((i % kBatch == kBatch - 1 || i + 1 == events.size()) && !exec("COMMIT"))
             return sqlite3_errmsg(db.get());
     }
-    if (!exec("PRAGMA wal_checkpoint(TRUNCATE)"))
+    // The name tables as the writer fills them, in one pass at the end.
+    if (!exec("INSERT INTO event_transponder(rowid, key) SELECT seq, 'x' || hex(transponder_name) FROM event;"
+              " INSERT INTO transponder_names SELECT DISTINCT transponder_name FROM event;"
+              " PRAGMA wal_checkpoint(TRUNCATE)"))
         return sqlite3_errmsg(db.get());
     return {};
 }

@@ -292,14 +292,15 @@ TEST_F(HistoryQueryTest, SearchWordsPhrasesAndHostileTextAgreeWithTheEvents)
     }
 }
 
-// An archive made before the name and refused indexes were added.
+// An archive made before the name and refused indexes were added (its
+// transponder names have neither an index nor their tokens).
 TEST_F(HistoryQueryTest, AnArchiveWithoutTheNewerIndexesGivesTheSameAnswers)
 {
     const std::string older = *s_Path + "-older";
     std::filesystem::copy_file(*s_Path, older, std::filesystem::copy_options::overwrite_existing);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(older.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, "DROP INDEX event_by_transponder; DROP INDEX event_refused;", nullptr, nullptr, nullptr),
+    EXPECT_EQ(sqlite3_exec(db, "DROP TABLE event_transponder; DROP TABLE transponder_names; DROP INDEX event_refused;", nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
     {
