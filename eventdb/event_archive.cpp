@@ -12,7 +12,6 @@
 
 #include "archive_open.h"
 #include "archive_rows.h"
-#include "thread_priority.h"
 
 namespace {
 
@@ -236,8 +235,6 @@ CEventArchive::CWriter::Step CEventArchive::CWriter::NextStep(Clock::time_point 
 
 void CEventArchive::CWriter::Run()
 {
-    if (m_options.m_bGiveWay)
-        LowerThisThreadsPriority();
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         Clock::time_point until;

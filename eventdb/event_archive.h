@@ -60,9 +60,6 @@ struct CEventArchiveOptions {
     std::string m_strFolder;  // archive.sqlite goes here: the data file's folder
     bool m_bFullSync = false;  // synchronous=FULL: a commit survives a power cut
     int m_nKeepDays = 0;       // texts that arrived longer ago are removed; 0 keeps all
-    // The writer thread gives way to intake (a lower priority): under a
-    // flood the answers come first and the writer catches up from its queue.
-    bool m_bGiveWay = false;
     std::function<void(const CArchiveReport&)> m_onReport;
 
     // The waits of a failing archive: an archive that could not be made is
