@@ -77,11 +77,11 @@ int ChangeSchema(sqlite3* db, const char* sql)
 
 // The highest number the archive has given a text or its save marker has
 // covered: retention may have removed every row, but the numbers it held
-// must not come again. Reads the ends of two tables, nothing more.
+// must not come again. Reads the ends of three tables, nothing more.
 int ReadHighestSeq(sqlite3* db, int64_t& highest)
 {
     highest = 0;
-    for (const char* sql : {"SELECT max(seq) FROM event", "SELECT last_seq FROM saved"}) {
+    for (const char* sql : {"SELECT max(seq) FROM event", "SELECT last_seq FROM saved", "SELECT last_seq FROM saving"}) {
         CStatement query;
         if (!query.Prepare(db, sql))
             return sqlite3_errcode(db);

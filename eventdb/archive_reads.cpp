@@ -24,12 +24,14 @@ bool OpenQuery(const std::string& folder, const char* sql, CSqliteDb& db, CState
 
 }  // namespace
 
-std::optional<CSaveMarker> ReadSaveMarker(const std::string& folder, std::string* error)
+std::optional<CSaveMarker> ReadSaveMarker(const std::string& folder, std::string* error, SaveStage stage)
 {
     CSqliteDb db;
     CStatement query;
     std::string why;
-    if (OpenQuery(folder, "SELECT last_seq, file_size, file_hash FROM saved WHERE id = 1", db, query, why)) {
+    const char* const sql = stage == SaveStage::kDone ? "SELECT last_seq, file_size, file_hash FROM saved WHERE id = 1"
+                                                      : "SELECT last_seq, file_size, file_hash FROM saving WHERE id = 1";
+    if (OpenQuery(folder, sql, db, query, why)) {
         const int rc = query.Step();
         if (rc == SQLITE_ROW)
             return CSaveMarker{query.Int(0), {query.Int(1), static_cast<uint64_t>(query.Int(2))}};

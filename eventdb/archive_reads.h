@@ -20,9 +20,11 @@ struct CArchivedText {
     int m_nStatus = 0;     // kTextStored ... kTextUnanswered (archive_rows.h)
 };
 
-// The marker of the archive in folder; empty when no save has been
+// The marker of the archive in folder, of the last save (kDone) or of the
+// save that was under way (kUnderWay); empty when no such save has been
 // recorded, or the archive cannot be read (error then says why).
-std::optional<CSaveMarker> ReadSaveMarker(const std::string& folder, std::string* error = nullptr);
+std::optional<CSaveMarker> ReadSaveMarker(const std::string& folder, std::string* error = nullptr,
+                                          SaveStage stage = SaveStage::kDone);
 
 // How many texts are numbered after seq, those not answered (kTextUnanswered)
 // left out; empty when the archive cannot be read (error then says why).

@@ -33,6 +33,8 @@ constexpr const char* kSetStatusSql = "UPDATE event SET status = ?2 WHERE seq = 
 
 constexpr const char* kRecordSaveSql =
     "INSERT OR REPLACE INTO saved(id, last_seq, file_size, file_hash) VALUES(1, ?1, ?2, ?3)";
+constexpr const char* kRecordSavingSql =
+    "INSERT OR REPLACE INTO saving(id, last_seq, file_size, file_hash) VALUES(1, ?1, ?2, ?3)";
 
 // An entry of an external-content index is removed by handing it the values
 // it indexed, so the index goes first, while the rows still hold them. Both
@@ -72,6 +74,7 @@ bool CArchiveRows::Prepare(sqlite3* db)
     return m_begin.Prepare(db, kBeginSql) && m_commit.Prepare(db, "COMMIT") && m_rollback.Prepare(db, "ROLLBACK") &&
            m_insertEvent.Prepare(db, kInsertEventSql) && m_insertText.Prepare(db, kInsertTextSql) &&
            m_setStatus.Prepare(db, kSetStatusSql) && m_recordSave.Prepare(db, kRecordSaveSql) &&
+           m_recordSaving.Prepare(db, kRecordSavingSql) &&
            m_insertKey.Prepare(db, kInsertKeySql) && m_insertName.Prepare(db, kInsertNameSql) &&
            m_forgetOldText.Prepare(db, kForgetOldTextSql) && m_forgetOldKey.Prepare(db, kForgetOldKeySql) &&
            m_deleteOld.Prepare(db, kDeleteOldSql);
@@ -134,10 +137,11 @@ int CArchiveRows::InsertText(int64_t seq, int64_t arrivalMs, const CPeer& sender
 
 int CArchiveRows::SetStatus(int64_t seq, int status) { return m_setStatus.Bind(1, seq).Bind(2, status).Run(); }
 
-int CArchiveRows::RecordSave(const CSaveMarker& marker)
+int CArchiveRows::RecordSave(const CSaveMarker& marker, SaveStage stage)
 {
+    CStatement& record = stage == SaveStage::kUnderWay ? m_recordSaving : m_recordSave;
     // The hash is kept bit for bit in SQLite's signed integer.
-    return m_recordSave.Bind(1, marker.m_nLastSeq)
+    return record.Bind(1, marker.m_nLastSeq)
         .Bind(2, marker.m_File.m_nSize)
         .Bind(3, static_cast<int64_t>(marker.m_File.m_nHash))
         .Run();

@@ -41,7 +41,9 @@ public:
 
     int InsertText(int64_t seq, int64_t arrivalMs, const CPeer& sender, std::string_view raw);
     int SetStatus(int64_t seq, int status);
-    int RecordSave(const CSaveMarker& marker);
+    // kUnderWay: the marker of a save whose file has not yet taken the data
+    // file's name (table saving); kDone: of the last save (table saved).
+    int RecordSave(const CSaveMarker& marker, SaveStage stage);
 
     // Removes up to limit of the rows that arrived before cutoffMs, oldest
     // first, with their full-text entries; deleted says how many went.
@@ -50,7 +52,8 @@ public:
 private:
     sqlite3* m_db = nullptr;
     CStatement m_begin, m_commit, m_rollback;
-    CStatement m_insertEvent, m_insertText, m_insertKey, m_insertName, m_setStatus, m_recordSave;
+    CStatement m_insertEvent, m_insertText, m_insertKey, m_insertName, m_setStatus, m_recordSave,
+        m_recordSaving;
     CStatement m_forgetOldText, m_forgetOldKey, m_deleteOld;
     // Transponder names known to be in transponder_names, so that a flood
     // looks each up in memory; and those the open transaction added.

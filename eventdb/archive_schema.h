@@ -24,6 +24,9 @@
 //   (retention leaves names whose events it removed).
 // event_text: full-text index over the text fields, its content in event.
 // saved: what the last save of the data file covered (one row).
+// saving: what the save under way covers, committed before its file takes
+//   the data file's name (one row). A crash between that rename and the
+//   commit of `saved` leaves a data file that only this row describes.
 #pragma once
 
 #include <string>
@@ -81,6 +84,12 @@ CREATE TABLE saved(
   file_size INTEGER NOT NULL,
   file_hash INTEGER NOT NULL
 );
+CREATE TABLE saving(
+  id        INTEGER PRIMARY KEY CHECK (id = 1),
+  last_seq  INTEGER NOT NULL,
+  file_size INTEGER NOT NULL,
+  file_hash INTEGER NOT NULL
+);
 )sql";
 
 // From version 1: the new tables filled from the rows (the names through
@@ -91,4 +100,10 @@ INSERT INTO transponder_names SELECT DISTINCT transponder_name FROM event;
 CREATE VIRTUAL TABLE event_transponder USING fts5(key, content='', detail='none');
 INSERT INTO event_transponder(rowid, key) SELECT seq, 'x' || hex(transponder_name) FROM event;
 DROP INDEX IF EXISTS event_by_transponder;
+CREATE TABLE saving(
+  id        INTEGER PRIMARY KEY CHECK (id = 1),
+  last_seq  INTEGER NOT NULL,
+  file_size INTEGER NOT NULL,
+  file_hash INTEGER NOT NULL
+);
 )sql";

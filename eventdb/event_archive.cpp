@@ -33,6 +33,7 @@ struct COp {
     enum Kind : uint8_t { kText, kStatus, kSave };
     Kind m_kind = kText;
     int m_nStatus = 0;
+    SaveStage m_eStage = SaveStage::kDone;  // kSave
     int64_t m_nSeq = 0;  // kSave: the last number the save covered
     int64_t m_nArrivalMs = 0;
     CPeer m_Sender;
@@ -280,7 +281,7 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
             ++texts;
             break;
         case COp::kStatus: rc = m_pRows->SetStatus(op.m_nSeq, op.m_nStatus); break;
-        case COp::kSave: rc = m_pRows->RecordSave({op.m_nSeq, op.m_File}); break;
+        case COp::kSave: rc = m_pRows->RecordSave({op.m_nSeq, op.m_File}, op.m_eStage); break;
         }
     }
     if (rc == SQLITE_OK)
@@ -503,15 +504,17 @@ void CEventArchive::MarkRefused(int64_t seq, int status)
     op.m_nStatus = status;
 }
 
-void CEventArchive::RecordSave(const CSaveMarker& marker)
+uint64_t CEventArchive::RecordSave(const CSaveMarker& marker, SaveStage stage)
 {
     CWriter& w = *m_pWriter;
     std::lock_guard<std::mutex> lock(w.m_mutex);
     if (w.m_bStopping)
-        return;
+        return 0;
     COp& op = w.Queue(COp::kSave);
     op.m_nSeq = marker.m_nLastSeq;
     op.m_File = marker.m_File;
+    op.m_eStage = stage;
+    return w.m_nQueuedOps;
 }
 
 bool CEventArchive::WaitCommitted(uint64_t ticket, std::chrono::milliseconds timeout)

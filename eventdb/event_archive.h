@@ -116,9 +116,11 @@ public:
     // any other status, written after the text's own row.
     void MarkRefused(int64_t seq, int status);
 
-    // After a save of the data file: what it covered. It lands after every
-    // text appended before it, in one of the next commits.
-    void RecordSave(const CSaveMarker& marker);
+    // What a save of the data file covers, before its file takes the data
+    // file's name (kUnderWay) and after (kDone). It lands after every text
+    // appended before it, in one of the next commits. Returns its ticket for
+    // WaitCommitted, 0 after Stop.
+    uint64_t RecordSave(const CSaveMarker& marker, SaveStage stage = SaveStage::kDone);
 
     // Waits until the text Append gave ticket is committed, and has the
     // writer commit at once. False when the timeout passes first, or the

@@ -23,6 +23,11 @@ struct CSaveMarker {
     bool operator==(const CSaveMarker&) const = default;
 };
 
+// A save is marked twice: before its file takes the data file's name, and
+// after. Whichever moment a crash picks, one of the two describes the data
+// file the next start finds.
+enum class SaveStage { kUnderWay, kDone };
+
 // 64-bit FNV-1a of bytes: simple, stable across compilers and byte orders,
 // and enough to tell a data file from another one (not an attacker's).
 uint64_t HashBytes(std::string_view bytes);

@@ -248,11 +248,16 @@ void CAgentLifecycle::JournalAgent(AgentEvent event, std::string_view message)
 
 FileOutcome CAgentLifecycle::Save()
 {
-    FileOutcome outcome = SaveEventFile();
+    std::optional<CSaveMarker> marker;
+    FileOutcome outcome = SaveEventFile([&](std::string_view bytes) {
+        marker = CSaveMarker{LastDrainedNumber(), FingerprintBytes(bytes)};
+        if (m_pArchive)
+            m_pArchive->MarkSaveUnderWay(*marker);
+    });
     if (outcome.kind != FileOutcome::Saved)
         JournalAgent(AgentEvent::kSaveFailed, FileOutcomeText(outcome));
-    else if (m_pArchive)
-        m_pArchive->RecordSave(LastDrainedNumber(), EventFilePath());
+    else if (m_pArchive && marker)
+        m_pArchive->RecordSave(*marker);
     return outcome;
 }
 

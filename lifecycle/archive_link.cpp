@@ -27,13 +27,16 @@ CArchiveLink::CArchiveLink(const std::string& folder, std::function<void(const C
 {
 }
 
-void CArchiveLink::RecordSave(int64_t lastSeq, const std::string& dataFile)
+void CArchiveLink::MarkSaveUnderWay(const CSaveMarker& marker)
 {
-    // Read back rather than hashed as written: the marker must describe
-    // what the next start will find on disk.
-    if (const auto print = FingerprintFile(dataFile))
-        m_archive.RecordSave({lastSeq, *print});
+    // Committed before the rename, so that a crash right after it finds the
+    // new file described. A writer that takes longer (a flood ahead of the
+    // marker, a failing disk) is not waited for: the save goes on, as it
+    // would without an archive.
+    m_archive.WaitCommitted(m_archive.RecordSave(marker, SaveStage::kUnderWay), kSaveMarkerWait);
 }
+
+void CArchiveLink::RecordSave(const CSaveMarker& marker) { m_archive.RecordSave(marker); }
 
 uint64_t CArchiveLink::Append(int64_t seq, int64_t arrivalMs, const CPeer& sender, std::string_view text)
 {

@@ -3,7 +3,7 @@
 // decide how it commits, how long it keeps texts and whether "OK" waits
 // for the disk.
 //
-// Threads: the constructor, RecordSave and Stop on the GUI thread; the
+// Threads: the constructor, MarkSaveUnderWay, RecordSave and Stop on the GUI thread; the
 // CIntakeArchive calls on connection threads and the draining thread, as
 // that interface says; the report callback on the archive's writer thread.
 #pragma once
@@ -20,6 +20,10 @@
 // sends it again.
 inline constexpr std::chrono::milliseconds kDurableAnswerWait{5000};
 
+// How long a save waits for its marker's commit before the rename: a
+// commit takes milliseconds, a queue of a flood's texts ahead of it longer.
+inline constexpr std::chrono::milliseconds kSaveMarkerWait{2000};
+
 class CArchiveLink final : public CIntakeArchive {
 public:
     // Opens (or makes) archive.sqlite in folder now, by the archive
@@ -29,10 +33,12 @@ public:
     const CArchiveOpened& Opened() const { return m_archive.Opened(); }
     const std::string& Folder() const { return m_strFolder; }
 
-    // After a save of the data file at dataFile, which holds every text up
-    // to lastSeq: the marker start-up compares the data file with. Nothing
-    // is recorded when the file cannot be read back.
-    void RecordSave(int64_t lastSeq, const std::string& dataFile);
+    // A save of the data file, whose file holds every text up to the
+    // marker's number: before the new file takes the data file's name
+    // (waits for its commit, up to kSaveMarkerWait), and after. Start-up
+    // compares the data file it loads with both.
+    void MarkSaveUnderWay(const CSaveMarker& marker);
+    void RecordSave(const CSaveMarker& marker);
 
     // Commits what waits and ends the writer; nothing is archived after it.
     void Stop() { m_archive.Stop(); }

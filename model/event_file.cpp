@@ -78,9 +78,9 @@ std::string EventFilePath(const std::string& directory)
 
 std::string EventFilePath() { return EventFilePath(GetAppDirectory()); }
 
-FileOutcome SaveEventFile() { return SaveEventFile(GetAppDirectory()); }
+FileOutcome SaveEventFile(const SaveBytesHook& beforeReplace) { return SaveEventFile(GetAppDirectory(), beforeReplace); }
 
-FileOutcome SaveEventFile(const std::string& directory)
+FileOutcome SaveEventFile(const std::string& directory, const SaveBytesHook& beforeReplace)
 {
     std::lock_guard<std::recursive_mutex> lock(g_StoreMutex);
     if (directory.empty())
@@ -96,6 +96,8 @@ FileOutcome SaveEventFile(const std::string& directory)
     } catch (const std::bad_alloc&) {
         return Outcome(FileOutcome::WriteFailed, path);
     }
+    if (beforeReplace)
+        beforeReplace(bytes);
     switch (ReplaceFileContents(path, bytes)) {
     case ReplaceResult::Replaced: return Outcome(FileOutcome::Saved, path);
     case ReplaceResult::OpenFailed: return Outcome(FileOutcome::OpenFailed, path);

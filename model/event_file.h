@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -44,8 +45,10 @@ std::string EventFilePath(const std::string& directory);
 // folder takes no new file. The folder is created, private, if missing; the
 // file is private. A data file that the load found damaged and could keep no
 // copy of is never written over (NotOverwritten) until it can be set aside.
-FileOutcome SaveEventFile();
-FileOutcome SaveEventFile(const std::string& directory);
+// beforeReplace sees the complete bytes before they take the file's name.
+using SaveBytesHook = std::function<void(std::string_view bytes)>;
+FileOutcome SaveEventFile(const SaveBytesHook& beforeReplace = {});
+FileOutcome SaveEventFile(const std::string& directory, const SaveBytesHook& beforeReplace = {});
 
 // Reads the file once at start-up into the store and sets shown to the
 // newest arrival. A missing file is silent and leaves the store as it is.

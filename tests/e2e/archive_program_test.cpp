@@ -2,7 +2,9 @@
 // leaves nothing to replay, a data file that is not the one last saved
 // replays nothing and says so in the journal, and a reader holding
 // archive.sqlite open, as sqlite3 would, holds up neither "OK" nor the
-// archive's own writing.
+// archive's own writing. And start-up's recovery after a crash between a
+// save's rename and the commit of its marker, a moment too short to kill
+// the program at from outside.
 #include <csignal>
 #include <thread>
 
@@ -10,6 +12,8 @@
 
 #include "archive_open.h"
 #include "archive_reads.h"
+#include "archive_recovery.h"
+#include "event_archive.h"
 #include "endpoint_name.h"
 #include "event_file.h"
 #include "event_store.h"
@@ -117,4 +121,40 @@ TEST(ArchiveProgram, AReaderHoldingTheArchiveOpenHoldsUpNeitherDurableAnswersNor
     EXPECT_EQ(Exec(reader.get(), "COMMIT"), 0);
     EXPECT_EQ(program.Stop(SIGTERM), 0);
     EXPECT_EQ(SavedDescriptions(home.DataFolder()).size(), 10u + kSenders * kEach);
+}
+
+// The save under way had its marker committed and its file renamed into
+// place; the crash came before the marker of the finished save. The texts
+// answered after that save are replayed, not skipped as if the data file
+// were someone else's.
+TEST(ArchiveRecovery, ADataFileRenamedBeforeItsSaveWasMarkedIsReplayedFromTheSaveUnderWay)
+{
+    CProgramHome home;
+    const std::string folder = home.DataFolder();
+    const auto saveUpTo = [&](int last) {
+        ResetStore();
+        for (int n = 1; n <= last; ++n)
+            EXPECT_TRUE(AddMessage(Text(n)));
+        EXPECT_EQ(SaveEventFile(folder).kind, FileOutcome::Saved);
+        return FingerprintFile(EventFilePath(folder)).value_or(CFileFingerprint{});
+    };
+    const CFileFingerprint before = saveUpTo(3), after = saveUpTo(5);
+    {
+        CEventArchiveOptions options;
+        options.m_strFolder = folder;
+        CEventArchive archive(options);
+        for (int n = 1; n <= 7; ++n)
+            archive.Append(n, 0, {}, Text(n));
+        archive.RecordSave({3, before});
+        archive.RecordSave({5, after}, SaveStage::kUnderWay);
+    }
+
+    ResetStore();
+    CSimpleMessage shown;
+    ASSERT_EQ(LoadEventFile(shown, folder).kind, FileOutcome::Loaded);
+    const CRecoveryOutcome outcome = RecoverUnsavedTexts(folder, after, FileOutcome::Loaded);
+    EXPECT_EQ(outcome.m_kind, CRecoveryOutcome::kRecovered) << outcome.m_strReason;
+    EXPECT_EQ(outcome.m_nStored, 2u);
+    EXPECT_EQ(StoredDescriptions(), (std::vector<std::string>{"Text 1", "Text 2", "Text 3", "Text 4", "Text 5",
+                                                              "Text 6", "Text 7"}));
 }

@@ -127,7 +127,7 @@ TEST_F(ArchiveTest, AVersionOneArchiveIsUpgradedAndFindsOldAndNewTextsByTranspon
             archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq % 3)));
     }
     // What version 1 made.
-    ASSERT_EQ(Exec(Look().get(), "DROP TABLE event_transponder; DROP TABLE transponder_names;"
+    ASSERT_EQ(Exec(Look().get(), "DROP TABLE event_transponder; DROP TABLE transponder_names; DROP TABLE saving;"
                                  " CREATE INDEX event_by_transponder ON event(transponder_name, event_time);"
                                  " PRAGMA user_version = 1"),
               SQLITE_OK);
