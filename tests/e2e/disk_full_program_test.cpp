@@ -53,16 +53,6 @@ bool Eventually(Condition done, int seconds = 30)
     return done();
 }
 
-const CEntry* AgentLine(const std::vector<CEntry>& entries, const std::string& agent)
-{
-    for (const CEntry& entry : entries) {
-        const auto it = entry.find("TELLVANE_AGENT");
-        if (it != entry.end() && it->second == agent)
-            return &entry;
-    }
-    return nullptr;
-}
-
 class DiskFullProgram : public ::testing::Test {
 protected:
     void SetUp() override
@@ -146,9 +136,7 @@ TEST_F(DiskFullProgram, IntakeGoesOnTheArchiveCatchesUpAndWhatDidNotFitIsCounted
     ResetStore();
     CSimpleMessage shown;
     EXPECT_EQ(LoadEventFile(shown, m_home.DataFolder()).kind, FileOutcome::Loaded);
-    std::vector<std::string> stored;
-    for (int slot = 0; slot <= max_used_item; ++slot)
-        stored.push_back(g_Array[slot].desc);
+    std::vector<std::string> stored = StoredDescriptions();
     std::vector<std::string> expected;
     for (int n = 1; n <= 12; ++n)
         expected.push_back("Text " + std::to_string(n));

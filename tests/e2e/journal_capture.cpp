@@ -65,14 +65,19 @@ std::vector<CEntry> CJournalSocket::ReceiveUntil(const std::function<bool(const 
     return m_entries;
 }
 
-bool HasAgentLine(const std::vector<CEntry>& entries, const std::string& agent)
+const CEntry* AgentLine(const std::vector<CEntry>& entries, const std::string& agent)
 {
     for (const CEntry& entry : entries) {
         const auto it = entry.find("TELLVANE_AGENT");
         if (it != entry.end() && it->second == agent)
-            return true;
+            return &entry;
     }
-    return false;
+    return nullptr;
+}
+
+bool HasAgentLine(const std::vector<CEntry>& entries, const std::string& agent)
+{
+    return AgentLine(entries, agent) != nullptr;
 }
 
 std::vector<CEntry> Events(const std::vector<CEntry>& entries)
