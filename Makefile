@@ -69,7 +69,7 @@ test-windows-core:
 # against Debian's Qt headers: quick, and needs no Qt for mingw.
 check-windows-gui:
 	@scripts/install-deps build windows
-	@sqlite=$$(scripts/build-sqlite-mingw) && JOBS=$(JOBS) scripts/check-windows-gui build-wincheck $(call mingw_sqlite,$$sqlite)
+	@JOBS=$(JOBS) scripts/check-windows-gui build-wincheck
 
 # libFuzzer targets under ASan/UBSan, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60

@@ -4,16 +4,16 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "csv_writer.h"
+#include "file_replace.h"
 #include "history_archive.h"
 #include "history_pages.h"
 #include "history_query.h"
 #include "history_reader.h"
-#include "simple_message.h"
+#include "history_row_text.h"
 
 namespace {
 
@@ -247,7 +247,8 @@ void BM_TimelineEverythingFiltered(benchmark::State& state)
 }
 BENCHMARK(BM_TimelineEverythingFiltered)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// Every match written as the export writes it: quoted fields, CR LF.
+// Every event, the refused included, written as the History export writes
+// it: its lines, gathered into the temporary file and put in place.
 void BM_Export(benchmark::State& state)
 {
     const std::string path = BenchArchive().Path() + ".csv";
@@ -256,39 +257,17 @@ void BM_Export(benchmark::State& state)
         CHistoryFilter filter;
         filter.m_bIncludeRefused = true;
         CHistoryQuery query(BenchArchive().Db(), filter);
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        std::string buffer;
-        std::string field;
-        auto put = [&](std::string_view text, bool last = false) {
-            field.assign(text);
-            QuoteField(field);
-            buffer += field;
-            buffer += last ? "\r\n" : ",";
-        };
+        CFileReplacement file(path, FileAccess::kShared);
+        file.Append(FormatCsv({HistoryExportHeader()}, kHistoryExportFields, ','));
         rows = 0;
         Check(state, query.Stream(
                          [&](const CHistoryRow& row) {
-                             static const char* const kTypes[] = {"Message", "Warning", "Alarm"};
-                             put(row.m_nLevel >= 0 && row.m_nLevel < 3 ? kTypes[row.m_nLevel] : "");
-                             put(row.m_strDescription);
-                             put(row.m_strLocking);
-                             const auto t = static_cast<int32_t>(row.m_nEventTime);
-                             put(FormatLocalDate(t) + " " + FormatLocalTime(t));
-                             put(row.m_strLockingSystem);
-                             put(row.m_strTransponderName);
-                             put(row.m_strName);
-                             put(std::to_string(row.m_nArrivalMs));
-                             put(std::to_string(row.m_nSenderPid) + "/" + std::to_string(row.m_nSenderUid), true);
-                             if (buffer.size() > (1 << 20)) {
-                                 std::fwrite(buffer.data(), 1, buffer.size(), file);
-                                 buffer.clear();
-                             }
                              ++rows;
-                             return true;
+                             return file.Append(FormatCsv({HistoryExportLine(row)}, kHistoryExportFields, ','));
                          },
                          [](int64_t) { return true; }));
-        std::fwrite(buffer.data(), 1, buffer.size(), file);
-        std::fclose(file);
+        if (file.Commit() != ReplaceResult::Replaced)
+            state.SkipWithError("the export file could not be written");
     }
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;

@@ -423,7 +423,7 @@ std::string FullDataFile(const CPrivateHome& scratch)
         AddMessage(EventText(i % 2 ? 3 : 1, 1200000000 + i));
     if (SaveEventFile(scratch.DataFolder()).kind != FileOutcome::Saved)
         throw std::runtime_error("cannot write the full data file");
-    return scratch.DataFolder() + "/zqtvane.dat";
+    return EventFilePath(scratch.DataFolder());
 }
 
 // Sends texts from kSenders persistent connections at once.
@@ -466,7 +466,7 @@ double DrainOnce(const std::string& dataFile, int type, int texts)
     constexpr int kWarmUpTexts = 256;
     CPrivateHome home;
     fs::create_directories(home.DataFolder());
-    fs::copy_file(dataFile, home.DataFolder() + "/zqtvane.dat");
+    fs::copy_file(dataFile, EventFilePath(home.DataFolder()));
     const std::string name = "tvbench-drain-" + std::to_string(getpid());
     CServerProcess program(s_strProgram, {}, home.Environment(name));
     const auto listening = Clock::now();
@@ -545,8 +545,6 @@ void RunDurable(int rounds, double scale)
     program.Stop(SIGTERM);
 }
 
-std::string DataFilePath(const std::string& folder) { return folder + "/zqtvane.dat"; }
-
 // An archive in folder of count texts, numbered from 1, written by the
 // archive's own writer as the program would, with the save marker of the
 // data file in folder covering the first covered of them.
@@ -562,7 +560,7 @@ void BuildArchive(const std::string& folder, int64_t count, int64_t covered)
         if (seq % (kArchiveQueueLimit / 2) == 0)
             archive.Flush(1h);
     }
-    const auto print = FingerprintFile(DataFilePath(folder));
+    const auto print = FingerprintFile(EventFilePath(folder));
     if (!print)
         throw std::runtime_error("no data file to record");
     archive.RecordSave({covered, *print});
@@ -643,7 +641,7 @@ void RunArchiveStarts(int rounds)
     const std::string settled = scratch.DataFolder() + "-settled";
     for (const std::string& folder : {plain, big, replay, settled}) {
         fs::create_directories(folder);
-        fs::copy_file(dataFile, DataFilePath(folder));
+        fs::copy_file(dataFile, EventFilePath(folder));
     }
     std::fprintf(stderr, "building a 1,000,000-text archive\n");
     BuildArchive(big, 1000000, 1000000);

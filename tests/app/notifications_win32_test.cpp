@@ -80,7 +80,7 @@ TEST_F(TrayNotificationTest, AClickOnTheMessageShowsTheNewestEventItAnnounced)
     QSystemTrayIcon* tray = m_dlg->findChild<QSystemTrayIcon*>();
     ASSERT_NE(tray, nullptr);
     emit tray->messageClicked();
-    QTRY_COMPARE(Field("edtMessage"), "Manipulation detected");
+    ASSERT_SOON_EQ(Field("edtMessage"), "Manipulation detected");
     EXPECT_EQ(Field("edtCurrent"), "1");
     EXPECT_TRUE(m_dlg->isVisible());
 }

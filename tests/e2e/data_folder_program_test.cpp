@@ -26,12 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void WriteAll(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

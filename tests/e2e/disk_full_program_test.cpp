@@ -25,10 +25,13 @@
 #include "intake_test_support.h"
 #include "journal_capture.h"
 #include "program_run.h"
+#include "wait_until.h"
 
 namespace {
 
 constexpr int kSenders = 16;
+// What the program does under a flood on a small disk may take long on a busy machine.
+constexpr std::chrono::seconds kPatience(30);
 
 std::string Text(int n) { return TaggedEvent(1300000000 + n, "Text " + std::to_string(n)); }
 
@@ -43,24 +46,6 @@ void FillUp(const std::string& path)
         }
     }
     close(fd);
-}
-
-template <class Condition>
-bool Eventually(Condition done, int seconds = 30)
-{
-    for (int i = 0; i < seconds * 50 && !done(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return done();
-}
-
-const CEntry* AgentLine(const std::vector<CEntry>& entries, const std::string& agent)
-{
-    for (const CEntry& entry : entries) {
-        const auto it = entry.find("TELLVANE_AGENT");
-        if (it != entry.end() && it->second == agent)
-            return &entry;
-    }
-    return nullptr;
 }
 
 class DiskFullProgram : public ::testing::Test {
@@ -99,7 +84,7 @@ TEST_F(DiskFullProgram, IntakeGoesOnTheArchiveCatchesUpAndWhatDidNotFitIsCounted
     std::string error;
     int answered = SendAnswered(EndpointName(), {Text(1), Text(2)});
     ASSERT_EQ(answered, 2);
-    ASSERT_TRUE(Eventually([&] { return CountTextsAfter(m_home.DataFolder(), 0, error) == 2; })) << error;
+    ASSERT_TRUE(WaitUntil([&] { return CountTextsAfter(m_home.DataFolder(), 0, error) == 2; }, kPatience)) << error;
 
     const std::string filler = m_home.DataFolder() + "/filler";
     FillUp(filler);
@@ -121,11 +106,14 @@ TEST_F(DiskFullProgram, IntakeGoesOnTheArchiveCatchesUpAndWhatDidNotFitIsCounted
     answered += floodAnswered;
 
     QString stderrText;
-    EXPECT_TRUE(Eventually([&] {
-        program->m_Process.waitForReadyRead(10);
-        stderrText += program->Stderr();
-        return stderrText.contains("Not archiving events: ");
-    })) << stderrText.toStdString();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            program->m_Process.waitForReadyRead(10);
+            stderrText += program->Stderr();
+            return stderrText.contains("Not archiving events: ");
+        },
+        kPatience))
+        << stderrText.toStdString();
     EXPECT_TRUE(HasAgentLine(journal.ReceiveUntil([](const auto& got) { return HasAgentLine(got, "archive-failed"); }),
                              "archive-failed"));
 
@@ -146,9 +134,7 @@ TEST_F(DiskFullProgram, IntakeGoesOnTheArchiveCatchesUpAndWhatDidNotFitIsCounted
     ResetStore();
     CSimpleMessage shown;
     EXPECT_EQ(LoadEventFile(shown, m_home.DataFolder()).kind, FileOutcome::Loaded);
-    std::vector<std::string> stored;
-    for (int slot = 0; slot <= max_used_item; ++slot)
-        stored.push_back(g_Array[slot].desc);
+    std::vector<std::string> stored = StoredDescriptions();
     std::vector<std::string> expected;
     for (int n = 1; n <= 12; ++n)
         expected.push_back("Text " + std::to_string(n));

@@ -5,6 +5,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include <QDeadlineTimer>
@@ -12,7 +13,8 @@
 namespace {
 
 // One datagram of the journal's native protocol: NAME=value lines, or NAME,
-// a newline, a 64-bit little-endian length and the value's bytes.
+// a newline, a 64-bit little-endian length and the value's bytes. A last
+// line may lack its newline; a value cut short ends the entry.
 CEntry ParseEntry(const std::string& bytes)
 {
     CEntry entry;
@@ -23,16 +25,22 @@ CEntry ParseEntry(const std::string& bytes)
             break;
         const std::string name = bytes.substr(at, end - at);
         if (bytes[end] == '=') {
-            const std::size_t line = bytes.find('\n', end);
+            const std::size_t line = std::min(bytes.find('\n', end), bytes.size());
             entry[name] = bytes.substr(end + 1, line - end - 1);
             at = line + 1;
             continue;
         }
+        constexpr std::size_t kLengthBytes = 8;
+        if (bytes.size() - (end + 1) < kLengthBytes)
+            break;
         uint64_t length = 0;
-        for (int i = 7; i >= 0; --i)
+        for (std::size_t i = kLengthBytes; i-- > 0;)
             length = length << 8 | static_cast<unsigned char>(bytes[end + 1 + i]);
-        entry[name] = bytes.substr(end + 9, length);
-        at = end + 9 + length + 1;
+        const std::size_t value = end + 1 + kLengthBytes;
+        if (length > bytes.size() - value)
+            break;
+        entry[name] = bytes.substr(value, length);
+        at = value + length + 1;
     }
     return entry;
 }
@@ -65,14 +73,19 @@ std::vector<CEntry> CJournalSocket::ReceiveUntil(const std::function<bool(const 
     return m_entries;
 }
 
-bool HasAgentLine(const std::vector<CEntry>& entries, const std::string& agent)
+const CEntry* AgentLine(const std::vector<CEntry>& entries, const std::string& agent)
 {
     for (const CEntry& entry : entries) {
         const auto it = entry.find("TELLVANE_AGENT");
         if (it != entry.end() && it->second == agent)
-            return true;
+            return &entry;
     }
-    return false;
+    return nullptr;
+}
+
+bool HasAgentLine(const std::vector<CEntry>& entries, const std::string& agent)
+{
+    return AgentLine(entries, agent) != nullptr;
 }
 
 std::vector<CEntry> Events(const std::vector<CEntry>& entries)

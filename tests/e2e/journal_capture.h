@@ -40,6 +40,8 @@ private:
     std::vector<CEntry> m_entries;
 };
 
+// The first of the agent's own lines of that kind (TELLVANE_AGENT), or null.
+const CEntry* AgentLine(const std::vector<CEntry>& entries, const std::string& agent);
 bool HasAgentLine(const std::vector<CEntry>& entries, const std::string& agent);
 
 // The entries of stored events, in the order they came.

@@ -85,6 +85,12 @@ int CProgramRun::WaitEnded(int timeoutMs)
 
 QString CProgramRun::Stderr() { return QString::fromLocal8Bit(m_Process.readAllStandardError()); }
 
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString SendEvents(const QStringList& texts)
 {
     QProcess send;

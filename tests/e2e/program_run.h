@@ -43,6 +43,10 @@ public:
     QProcess m_Process;
 };
 
+// A file's bytes (a data file, a rescue copy, /proc's texts); empty when it
+// cannot be read.
+QByteArray ReadAll(const QString& path);
+
 // Runs tellvane-send with the texts; its standard output.
 QString SendEvents(const QStringList& texts);
 

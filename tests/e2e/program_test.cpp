@@ -28,12 +28,6 @@ std::string FileForm(CSimpleMessage record)
     return writer.Bytes();
 }
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TEST(ProgramTest, TerminationSignalSavesWhatArrivedWithEveryField)
 {
     CProgramHome home;

@@ -94,7 +94,7 @@ TEST_F(ArchiveTest, AFailedCommitKeepsItsTextsAndIsTriedAgainUntilThereIsRoom)
         ASSERT_NE(ticket, 0u);
         first = first ? first : ticket;
     }
-    ASSERT_TRUE(Eventually([&] { return archive.Stats().m_bFailing; }));
+    ASSERT_TRUE(WaitUntil([&] { return archive.Stats().m_bFailing; }));
     EXPECT_EQ(reports.Last().m_kind, CArchiveReport::kFailing);
     EXPECT_NE(reports.Last().m_strText.find("full"), std::string::npos) << reports.Last().m_strText;
     EXPECT_FALSE(archive.WaitCommitted(first, 10s)) << "no waiting on a failing archive";
@@ -103,7 +103,7 @@ TEST_F(ArchiveTest, AFailedCommitKeepsItsTextsAndIsTriedAgainUntilThereIsRoom)
         << sqlite3_errmsg(filler.get());
     ASSERT_TRUE(archive.Flush(10s));
     // Reports come after the commit, from the writer's thread.
-    EXPECT_TRUE(Eventually([&] { return reports.Kinds().size() >= 2; }));
+    EXPECT_TRUE(WaitUntil([&] { return reports.Kinds().size() >= 2; }));
     EXPECT_EQ(reports.Kinds(), (std::vector{CArchiveReport::kFailing, CArchiveReport::kWorking}));
     std::vector<int64_t> expected(300);
     std::iota(expected.begin(), expected.end(), 1);
@@ -133,12 +133,12 @@ TEST_F(ArchiveTest, AnArchiveThatCannotBeMadeIsTriedAgainAndWhatDidNotFitIsTold)
     EXPECT_FALSE(archive.WaitCommitted(tickets[0], 10s));
 
     std::filesystem::remove(blocker);
-    ASSERT_TRUE(Eventually([&] { return archive.Stats().m_nCommittedTexts == 2500; }));
+    ASSERT_TRUE(WaitUntil([&] { return archive.Stats().m_nCommittedTexts == 2500; }));
     const CEventArchiveStats stats = archive.Stats();
     EXPECT_LE(stats.m_nLargestCommit, kArchiveBatchLimit) << "what waited goes in batches";
     EXPECT_GE(stats.m_nCommits, 3u);
     // The failure at the start is told by Opened(), what changed since here.
-    ASSERT_TRUE(Eventually([&] { return reports.Kinds().size() >= 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return reports.Kinds().size() >= 2; }));
     EXPECT_EQ(reports.Kinds(), (std::vector{CArchiveReport::kWorking, CArchiveReport::kDropped}));
     EXPECT_EQ(reports.Last().m_nDropped, 100u) << "told once, as one count";
 }

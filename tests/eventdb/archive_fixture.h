@@ -17,6 +17,7 @@
 #include "event_archive.h"
 #include "sqlite_handles.h"
 #include "store_fixtures.h"
+#include "wait_until.h"
 
 // A version-8 transponder event; n makes its time and transponder its own.
 inline std::string EventText(int n, const std::string& lock = "Door 12")
@@ -55,15 +56,6 @@ protected:
         while (query.Step() == SQLITE_ROW)
             values.push_back(query.Int(0));
         return values;
-    }
-
-    // Waits up to 10 s for what the writer does in its own time.
-    template <class Condition>
-    static bool Eventually(Condition done)
-    {
-        for (int i = 0; i < 1000 && !done(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return done();
     }
 
     ScratchFolder m_folder;

@@ -96,7 +96,7 @@ TEST_F(ArchiveTest, ALoneTextIsCommittedWithoutWaitingForABatch)
 {
     CEventArchive archive(Options());
     ASSERT_NE(archive.Append(1, ArchiveNowMs(), kSender, EventText(1)), 0u);
-    EXPECT_TRUE(Eventually([&] { return archive.Stats().m_nCommittedTexts == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return archive.Stats().m_nCommittedTexts == 1; }));
 }
 
 TEST_F(ArchiveTest, NumbersGoOnAfterTheHighestEverUsed)
@@ -203,7 +203,7 @@ TEST_F(ArchiveTest, RetentionRemovesExactlyTheTextsThatArrivedBeforeTheKeptDays)
     CEventArchiveOptions options = Options();
     options.m_nKeepDays = 1;
     CEventArchive archive(options);
-    ASSERT_TRUE(Eventually([&] { return archive.Stats().m_nRetentionPasses >= 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return archive.Stats().m_nRetentionPasses >= 1; }));
     EXPECT_EQ(archive.Stats().m_nDeletedOld, 1201u);
 
     CSqliteDb db = Look();

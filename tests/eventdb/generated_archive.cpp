@@ -4,9 +4,10 @@
 
 #include <array>
 #include <cstdio>
-#include <memory>
 
+#include "archive_rows.h"
 #include "archive_schema.h"
+#include "sqlite_handles.h"
 
 namespace {
 
@@ -30,9 +31,11 @@ private:
 };
 
 // Names a site might give, and some that test the search syntax and SQL.
+// None holds a double quote: a text has no escaping, and its reader turns
+// every double quote into a space, so no archived name can hold one.
 const std::array kOddLockings = {
     "Main entrance", "Server room", "Garage", "Archive", "Lab 50% wing", "Store_room 2", "Back\\door",
-    "Door (north)", "Room \"A\"", "Office: 3", "NEAR hall", "Robert'); DROP TABLE event;--", "Stairs AND lift",
+    "Door (north)", "Room 'A'", "Office: 3", "NEAR hall", "Robert'); DROP TABLE event;--", "Stairs AND lift",
     "Wing-C", "Vault*", "Door 12 annex",
 };
 const std::array kSystems = {"Site East", "Site West", "Headquarters", "Depot"};
@@ -46,7 +49,7 @@ const std::array kLastNames = {
     "Neumann", "Schwarz", "Zimmer",  "Braun",  "Krueger",  "Hofmann",  "Hartmann",  "Lange",   "Werner", "Krause",
     "Lehmann", "Koehler", "Herrmann", "Walter", "Mayer",   "Peters",   "Moeller",   "Jung",    "Keller", "Fuchs",
     "Vogel",   "Roth",    "Beck",    "Lorenz", "Frank",    "Albrecht", "Simon",     "Ludwig",  "Boehm",  "Winter",
-    "Kraus",   "Schuster", "Jaeger", "Otto",   "Sommer",   "Stein",    "Gross",     "Seidel",  "Heinz",  "O'Brien \"Ben\"",
+    "Kraus",   "Schuster", "Jaeger", "Otto",   "Sommer",   "Stein",    "Gross",     "Seidel",  "Heinz",  "O'Brien (Ben)",
 };
 struct CDescription {
     const char* text;
@@ -57,7 +60,7 @@ const std::array kMessages = {
     "Operator (night) login", "Mode: manual", "SELECT * FROM event", "Passage 100% free",
 };
 const std::array kWarnings = {
-    "Access denied", "Door left open", "Battery low", "Fire \"drill\" started", "near miss - check",
+    "Access denied", "Door left open", "Battery low", "Fire 'drill' started", "near miss - check",
     "Time window exceeded",
 };
 const std::array kAlarms = {"Manipulation alarm", "Door forced open", "Sabotage detected", "Emergency release"};
@@ -86,13 +89,6 @@ const char* Pick(CRandom& random, const Texts& texts)
 {
     return texts[random.Below(texts.size())];
 }
-
-struct CStatementFree {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-struct CDatabaseClose {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
 
 std::string Raw(const CGeneratedEvent& e)
 {
@@ -169,76 +165,35 @@ void RemoveGeneratedArchive(const std::string& path)
 std::string WriteGeneratedArchive(const std::string& path, const std::vector<CGeneratedEvent>& events)
 {
     RemoveGeneratedArchive(path);
-    sqlite3* raw = nullptr;
-    const int opened = sqlite3_open(path.c_str(), &raw);
-    std::unique_ptr<sqlite3, CDatabaseClose> db(raw);
-    if (opened != SQLITE_OK)
-        return sqlite3_errmsg(raw);
-    auto exec = [&](const char* sql) {
-        return sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    };
-    if (!exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF;") || !exec(kArchiveSchemaSql) ||
-        !exec(("PRAGMA user_version=" + std::to_string(kArchiveSchemaVersion)).c_str()))
-        return sqlite3_errmsg(db.get());
+    CSqliteDb db;
+    if (OpenSqlite(path, false, db) != SQLITE_OK)
+        return ErrorText(db.get());
+    // No wait for the disk: a test's archive need not survive a crash.
+    const std::string schema = std::string("PRAGMA journal_mode=WAL; PRAGMA synchronous=OFF; BEGIN;") +
+                               kArchiveSchemaSql + "PRAGMA user_version=" + std::to_string(kArchiveSchemaVersion) +
+                               "; COMMIT;";
+    CArchiveRows rows;
+    if (Exec(db.get(), schema.c_str()) != SQLITE_OK || !rows.Prepare(db.get()))
+        return ErrorText(db.get());
 
-    auto prepare = [&](const char* sql) {
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db.get(), sql, -1, &s, nullptr);
-        return std::unique_ptr<sqlite3_stmt, CStatementFree>(s);
-    };
-    auto row = prepare(
-        "INSERT INTO event(seq, arrival_ms, sender_pid, sender_uid, raw, status, version, type, event_time, level,"
-        " locking_id, locking, locking_system, transponder, transponder_name, description, name)"
-        " VALUES(?1, ?2, 4242, 1000, ?3, ?4, 8, ?5, ?6, ?7, 1, ?8, ?9, ?10, ?11, ?12, ?13)");
-    auto text = prepare(
-        "INSERT INTO event_text(rowid, description, name, locking, locking_system, transponder_name)"
-        " VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
-    if (!row || !text)
-        return sqlite3_errmsg(db.get());
-
-    auto bindText = [](sqlite3_stmt* s, int i, const std::string& t) {
-        sqlite3_bind_text(s, i, t.data(), static_cast<int>(t.size()), SQLITE_STATIC);
-    };
+    const CPeer sender(4242, 1000);
     constexpr size_t kBatch = 10000;
     for (size_t i = 0; i < events.size(); ++i) {
         const CGeneratedEvent& e = events[i];
-        if (i % kBatch == 0 && !exec("BEGIN"))
-            return sqlite3_errmsg(db.get());
-        const std::string rawText = Raw(e);
-        sqlite3_stmt* s = row.get();
-        sqlite3_bind_int64(s, 1, e.seq);
-        sqlite3_bind_int64(s, 2, e.arrival_ms);
-        sqlite3_bind_blob(s, 3, rawText.data(), static_cast<int>(rawText.size()), SQLITE_STATIC);
-        sqlite3_bind_int(s, 4, e.status);
-        sqlite3_bind_int(s, 5, e.type);
-        sqlite3_bind_int64(s, 6, e.event_time);
-        sqlite3_bind_int(s, 7, e.level);
-        bindText(s, 8, e.locking);
-        bindText(s, 9, e.locking_system);
-        sqlite3_bind_int64(s, 10, e.transponder);
-        bindText(s, 11, e.transponder_name);
-        bindText(s, 12, e.description);
-        bindText(s, 13, e.name);
-        const bool inserted = sqlite3_step(s) == SQLITE_DONE;
-        sqlite3_reset(s);
-        s = text.get();
-        sqlite3_bind_int64(s, 1, e.seq);
-        bindText(s, 2, e.description);
-        bindText(s, 3, e.name);
-        bindText(s, 4, e.locking);
-        bindText(s, 5, e.locking_system);
-        bindText(s, 6, e.transponder_name);
-        const bool indexed = sqlite3_step(s) == SQLITE_DONE;
-        sqlite3_reset(s);
-        if (!inserted || !indexed)
-            return sqlite3_errmsg(db.get());
-        if ((i % kBatch == kBatch - 1 || i + 1 == events.size()) && !exec("COMMIT"))
-            return sqlite3_errmsg(db.get());
+        if (i % kBatch == 0 && rows.Begin() != SQLITE_OK)
+            return ErrorText(db.get());
+        int rc = rows.InsertText(e.seq, e.arrival_ms, sender, Raw(e));
+        // Every text carries a good address, so the writer refuses only
+        // those without an event time; the other refusals and the
+        // duplicates are marked as the drain marks them.
+        if (rc == SQLITE_OK && e.status != kTextStored)
+            rc = rows.SetStatus(e.seq, e.status);
+        if (rc == SQLITE_OK && (i % kBatch == kBatch - 1 || i + 1 == events.size()))
+            rc = rows.Commit();
+        if (rc != SQLITE_OK)
+            return ErrorText(db.get());
     }
-    // The name tables as the writer fills them, in one pass at the end.
-    if (!exec("INSERT INTO event_transponder(rowid, key) SELECT seq, 'x' || hex(transponder_name) FROM event;"
-              " INSERT INTO transponder_names SELECT DISTINCT transponder_name FROM event;"
-              " PRAGMA wal_checkpoint(TRUNCATE)"))
-        return sqlite3_errmsg(db.get());
+    if (Exec(db.get(), "PRAGMA wal_checkpoint(TRUNCATE)") != SQLITE_OK)
+        return ErrorText(db.get());
     return {};
 }

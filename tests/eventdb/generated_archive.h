@@ -36,7 +36,8 @@ std::vector<CGeneratedEvent> GenerateEvents(size_t count, int64_t firstTime = kG
                                             int64_t span = 3 * 365 * 86400LL);
 
 // Creates the archive at path (replacing a file there) and writes events
-// into it, the full-text index included. Empty on success, else the reason.
+// into it as texts, through the archive writer's own rows, so that its
+// indexes hold what the program's would. Empty on success, else the reason.
 std::string WriteGeneratedArchive(const std::string& path, const std::vector<CGeneratedEvent>& events);
 
 // Removes the archive at path with its WAL files, which a read-only

@@ -280,7 +280,7 @@ TEST_F(HistoryQueryTest, SearchWordsPhrasesAndHostileTextAgreeWithTheEvents)
     ExpectAgrees(zero, "search with a zero byte");
     zero.m_strLockingContains = std::string("Door\0", 5);
     ExpectAgrees(zero, "contains with a zero byte");
-    const char* const parts[] = {"%", "_", "50%", "Store_room", "\\", "Back\\door", "'", "\"A\"", "Door 1", "*",
+    const char* const parts[] = {"%", "_", "50%", "Store_room", "\\", "Back\\door", "'", "\"A\"", "'A'", "Door 1", "*",
                                  "'); DROP", "o'brien \"ben\""};
     for (const char* part : parts) {
         CHistoryFilter filter;

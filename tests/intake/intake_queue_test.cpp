@@ -7,11 +7,6 @@
 
 namespace {
 
-std::string Event(int t, const std::string& tag)
-{
-    return "8,1," + std::to_string(t) + ",n," + tag + ",s,l,1,12,7,3,0,4711,0,k,5,0,0,0,0,0,0";
-}
-
 class IntakeQueue : public ::testing::Test {
 protected:
     void SetUp() override
@@ -20,14 +15,6 @@ protected:
         ResetStore(kMaxCapacity);
     }
     void TearDown() override { ResetQueue(); }
-
-    std::vector<std::string> StoredTags()
-    {
-        std::vector<std::string> tags;
-        for (int slot = 0; slot <= max_used_item; ++slot)
-            tags.push_back(g_Array[slot].desc);
-        return tags;
-    }
 
     // Queues texts tagged "thread:i" from threads threads at once, draining
     // meanwhile as the GUI thread does, until every text is stored.
@@ -38,7 +25,7 @@ protected:
         for (int t = 0; t < threads; ++t) {
             producers.emplace_back([t, texts, &producing] {
                 for (int i = 0; i < texts; ++i)
-                    QueueText(Event(1000 + t * texts + i, std::to_string(t) + ":" + std::to_string(i)));
+                    QueueText(TaggedEvent(1000 + t * texts + i, std::to_string(t) + ":" + std::to_string(i)));
                 --producing;
             });
         }
@@ -64,13 +51,13 @@ protected:
 
 TEST_F(IntakeQueue, DrainStoresTextsInQueueOrderAndSkipsEmptyOnes)
 {
-    QueueText(Event(3000, "a"));
+    QueueText(TaggedEvent(3000, "a"));
     QueueText("");
-    QueueText(Event(1000, "b"));
-    QueueText(Event(2000, "c"));
+    QueueText(TaggedEvent(1000, "b"));
+    QueueText(TaggedEvent(2000, "c"));
     EXPECT_FALSE(DrainQueue());
     EXPECT_EQ(QueuedTextCount(), 0u);
-    EXPECT_EQ(StoredTags(), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(StoredDescriptions(), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_FALSE(DrainQueue());  // nothing queued: nothing to do
 }
 
@@ -79,7 +66,7 @@ TEST_F(IntakeQueue, DrainGivesControlBackWhenItsBudgetIsSpent)
     std::vector<std::string> tags;
     for (int i = 0; i < 1000; ++i) {
         tags.push_back(std::to_string(i));
-        QueueText(Event(1000 + i, tags.back()));
+        QueueText(TaggedEvent(1000 + i, tags.back()));
     }
     EXPECT_TRUE(DrainQueue(std::chrono::milliseconds(0)));
     const std::size_t left = QueuedTextCount();
@@ -88,7 +75,7 @@ TEST_F(IntakeQueue, DrainGivesControlBackWhenItsBudgetIsSpent)
     while (DrainQueue()) {
     }
     EXPECT_EQ(QueuedTextCount(), 0u);
-    EXPECT_EQ(StoredTags(), tags);
+    EXPECT_EQ(StoredDescriptions(), tags);
 }
 
 TEST_F(IntakeQueue, DrainTakesTextsQueuedWhileItRuns)
@@ -96,7 +83,7 @@ TEST_F(IntakeQueue, DrainTakesTextsQueuedWhileItRuns)
     std::atomic<bool> producing{true};
     std::thread producer([&] {
         for (int i = 0; i < 2000; ++i)
-            QueueText(Event(1000 + i, std::to_string(i)));
+            QueueText(TaggedEvent(1000 + i, std::to_string(i)));
         producing = false;
     });
     std::size_t stored = 0;
@@ -116,7 +103,7 @@ TEST_F(IntakeQueue, TextsFromManyThreadsAreStoredOnceEachInTheirThreadsOrder)
     constexpr int kTexts = 1000;
     QueueFromThreadsWhileDraining(kThreads, kTexts);
 
-    const std::vector<std::string> tags = StoredTags();
+    const std::vector<std::string> tags = StoredDescriptions();
     ASSERT_EQ(tags.size(), static_cast<std::size_t>(kThreads * kTexts));
     std::vector<int> next(kThreads, 0);
     for (const std::string& tag : tags) {
@@ -155,7 +142,7 @@ TEST_F(IntakeQueue, ManyWaitersAreAllLetInAsRoomAppears)
         QueueText("");
     std::vector<std::future<bool>> waiters;
     for (int i = 0; i < 8; ++i)
-        waiters.push_back(std::async(std::launch::async, [&] { return ReserveAndQueue(Event(5000, "late")); }));
+        waiters.push_back(std::async(std::launch::async, [&] { return ReserveAndQueue(TaggedEvent(5000, "late")); }));
     // Rooms appear faster than the waiters wake; none may be forgotten.
     ASSERT_TRUE(WaitUntil([] {
         DrainQueue();
@@ -167,7 +154,7 @@ TEST_F(IntakeQueue, ManyWaitersAreAllLetInAsRoomAppears)
 
 TEST_F(IntakeQueue, ExitDrainStoresAnsweredTextsAndRefusesNewOnes)
 {
-    QueueText(Event(1000, "queued"));
+    QueueText(TaggedEvent(1000, "queued"));
     // A connection thread answered, not yet queued; the exit drain runs on
     // the store's own thread, as in the program, and must wait for it.
     std::promise<void> reserved;
@@ -175,12 +162,12 @@ TEST_F(IntakeQueue, ExitDrainStoresAnsweredTextsAndRefusesNewOnes)
         EXPECT_TRUE(ReserveQueueRoom(m_stop));
         reserved.set_value();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        QueueText(Event(2000, "in flight"));
+        QueueText(TaggedEvent(2000, "in flight"));
     });
     reserved.get_future().wait();
     DrainQueueCompletely();
     inFlight.get();
-    EXPECT_EQ(StoredTags(), (std::vector<std::string>{"queued", "in flight"}));
+    EXPECT_EQ(StoredDescriptions(), (std::vector<std::string>{"queued", "in flight"}));
 
     EXPECT_FALSE(ReserveQueueRoom(m_stop));  // later senders are not answered
     ResetQueue();
@@ -189,10 +176,10 @@ TEST_F(IntakeQueue, ExitDrainStoresAnsweredTextsAndRefusesNewOnes)
 
 TEST_F(IntakeQueue, ExitDrainGivesUpOnAReservationNeverUsed)
 {
-    QueueText(Event(1000, "queued"));
+    QueueText(TaggedEvent(1000, "queued"));
     ASSERT_TRUE(ReserveQueueRoom(m_stop));
     DrainQueueCompletely(std::chrono::milliseconds(10));
-    EXPECT_EQ(StoredTags(), std::vector<std::string>{"queued"});
+    EXPECT_EQ(StoredDescriptions(), std::vector<std::string>{"queued"});
 }
 
 namespace {
@@ -253,7 +240,7 @@ TEST_F(IntakeNumbering, TheStoreTakesTextsInTheOrderOfTheirNumbers)
 
     ASSERT_EQ(m_archive.m_texts.size(), static_cast<std::size_t>(kThreads * kTexts));
     EXPECT_EQ(m_archive.m_texts.begin()->first, 1001) << "numbers go on from the one set";
-    const std::vector<std::string> stored = StoredTags();
+    const std::vector<std::string> stored = StoredDescriptions();
     ASSERT_EQ(stored.size(), m_archive.m_texts.size());
     int64_t seq = 1001;
     for (const std::string& tag : stored) {
@@ -269,12 +256,12 @@ TEST_F(IntakeNumbering, ATextNotOnDiskInTimeIsNeitherAnsweredNorStoredAndADuplic
 {
     const std::string transponder = "8,3,1299506709,n,dup,s,l,1,12,7,3,0,4711,0,k,5,0,0,0,0,0,0";
     m_archive.m_written = [](int64_t seq) { return seq != 1002; };
-    EXPECT_TRUE(QueueText(Event(1000, "a")));
-    EXPECT_FALSE(QueueText(Event(2000, "not on disk")));
+    EXPECT_TRUE(QueueText(TaggedEvent(1000, "a")));
+    EXPECT_FALSE(QueueText(TaggedEvent(2000, "not on disk")));
     EXPECT_TRUE(QueueText(transponder));
     EXPECT_TRUE(QueueText(transponder));
     EXPECT_FALSE(DrainQueue());
-    EXPECT_EQ(StoredTags(), (std::vector<std::string>{"a", "dup"}));
+    EXPECT_EQ(StoredDescriptions(), (std::vector<std::string>{"a", "dup"}));
     EXPECT_EQ(LastDrainedNumber(), 1004);
     EXPECT_EQ(m_archive.m_told,
               (std::vector<std::pair<int64_t, TextFate>>{{1002, TextFate::kUnanswered}, {1004, TextFate::kDuplicate}}));

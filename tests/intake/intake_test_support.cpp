@@ -19,17 +19,6 @@ bool StartWatchedServer(const std::string& name, CEndpointLog& log)
     return StartPipeServer(config);
 }
 
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return done();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 std::string LastQueuedText()
 {
     const std::vector<std::string> texts = QueuedTexts();

@@ -16,12 +16,10 @@
 #include "intake_queue.h"
 #include "pipe_server.h"
 #include "tellvane_send_client.h"
+#include "wait_until.h"
 
 // A name no other test process uses, so tests can run side by side.
 std::string UniqueEndpointName();
-
-// Polls until done() holds or timeout passes; returns done().
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 std::string LastQueuedText();
 

@@ -263,10 +263,7 @@ TEST(PipeServerName, NamesAHolderWhoseBacklogIsFull)
     }
 
     CEndpointLog log;
-    CPipeServerConfig config;
-    config.m_strName = name;
-    config.m_onEndpointChanged = [&](const CEndpointState& state) { log.Add(state); };
-    ASSERT_TRUE(StartPipeServer(config));
+    ASSERT_TRUE(StartWatchedServer(name, log));
     ASSERT_TRUE(WaitUntil([&] { return !log.States().empty(); }, 5s));
     StopPipeServer();
     const CEndpointState held = log.States()[0];
@@ -350,10 +347,7 @@ TEST(PipeServerBound, TellsWhenTheOpenFileLimitIsMetAndWhenThereIsRoomAgain)
     ResetQueue();
     const std::string name = UniqueEndpointName();
     CEndpointLog log;
-    CPipeServerConfig config;
-    config.m_strName = name;
-    config.m_onEndpointChanged = [&](const CEndpointState& state) { log.Add(state); };
-    ASSERT_TRUE(StartPipeServer(config));
+    ASSERT_TRUE(StartWatchedServer(name, log));
     ASSERT_TRUE(WaitUntil([&] { return !log.States().empty(); }));
 
     const std::string user = PeerUserName({-1, CurrentUserId()});  // looked up while files can be opened
