@@ -20,7 +20,7 @@ CHistoryWorker::CHistoryWorker(std::string archivePath, QObject* receiver, CHist
 
 CHistoryWorker::~CHistoryWorker()
 {
-    m_bCancelExport = true;
+    CancelExport();
     Supersede(UINT64_MAX);
     m_Thread.quit();
     m_Thread.wait();
@@ -45,8 +45,20 @@ void CHistoryWorker::Supersede(uint64_t gen)
 {
     m_nLatest = gen;
     std::lock_guard lock(m_Running);
-    if (m_pQuery && m_nQueryGen != gen)
+    // An interrupt reaches the whole connection: while an export streams on
+    // it, the older query is not running anyway, and the new one waits.
+    if (m_pQuery && m_nQueryGen != gen && !m_pExport)
         m_pQuery->Interrupt();
+}
+
+void CHistoryWorker::CancelExport()
+{
+    m_bCancelExport = true;
+    // Set first, so that the export reads its interrupted statement as the
+    // user's cancel.
+    std::lock_guard lock(m_Running);
+    if (m_pExport)
+        m_pExport->Interrupt();
 }
 
 void CHistoryWorker::Run(uint64_t gen, const CHistoryFilter& filter)
@@ -179,6 +191,10 @@ void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& p
     if (!file.Append(FormatCsv({HistoryExportHeader()}, kHistoryExportFields, ',')))
         return done(false, file.Commit());
     CHistoryQuery query(m_Db.get(), filter);
+    {
+        std::lock_guard lock(m_Running);
+        m_pExport = &query;
+    }
     const CHistoryStatus status = query.Stream(
         [&](const CHistoryRow& row) {
             return file.Append(FormatCsv({HistoryExportLine(row)}, kHistoryExportFields, ',')) &&
@@ -188,9 +204,13 @@ void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& p
             Answer([this, rows] { m_Sinks.exportProgress(rows); });
             return !m_bCancelExport.load();
         });
+    {
+        std::lock_guard lock(m_Running);
+        m_pExport = nullptr;
+    }
     if (!file.Good())
         return done(false, file.Commit());
-    if (m_bCancelExport || status.m_eResult == EHistoryResult::Interrupted) {
+    if (m_bCancelExport) {
         file.Abandon();
         return done(true, ReplaceResult::Replaced);
     }

@@ -46,7 +46,8 @@ public:
 
     // A new filter: stops the running query of an older one.
     void Supersede(uint64_t gen);
-    void CancelExport() { m_bCancelExport = true; }
+    // Stops the running export; it writes nothing.
+    void CancelExport();
 
     // The count, the first page, the page ends and the timeline of filter.
     // span: the range the timeline covers, no value for the archive's span.
@@ -73,7 +74,8 @@ private:
     size_t m_nPageSize;
     std::atomic<uint64_t> m_nLatest = 0;
     std::atomic<bool> m_bCancelExport = false;
-    std::mutex m_Running;  // guards m_pQuery against Supersede's Interrupt
+    std::mutex m_Running;  // guards m_pQuery and m_pExport against the GUI thread's Interrupt
+    CHistoryQuery* m_pExport = nullptr;  // the export's query while it streams
     CHistoryConnection m_Db;  // worker thread
     std::unique_ptr<CHistoryQuery> m_pQuery;
     uint64_t m_nQueryGen = 0;
