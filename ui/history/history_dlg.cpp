@@ -173,8 +173,11 @@ void CHistoryDlg::ShowForward()
         raise();
         activateWindow();
     }
-    if (!wasShown)
-        Requery();  // what arrived while it was closed
+    // The first look shows what the constructor asked for; a later one
+    // what arrived while the window was closed.
+    if (!wasShown && m_bShownBefore)
+        Requery();
+    m_bShownBefore = true;
 }
 
 void CHistoryDlg::closeEvent(QCloseEvent* event)
@@ -187,6 +190,9 @@ void CHistoryDlg::closeEvent(QCloseEvent* event)
         preset = back->m_nPreset;
     if (preset >= 0)
         WriteSettingDword(kRangeSetting, preset);
+    // Nothing is asked of the archive until the window is shown again.
+    m_Typing.stop();
+    m_pWorker->CloseArchive();
     QDialog::closeEvent(event);
 }
 

@@ -85,6 +85,7 @@ private:
     bool m_bCounted = false;
     bool m_bTimelined = false;
     bool m_bShowingRange = false;
+    bool m_bShownBefore = false;
     bool m_bArchiveOff = false;
     QProgressDialog* m_pProgress = nullptr;
     QString m_strExportPath;

@@ -116,11 +116,29 @@ bool CHistoryWorker::Open(uint64_t gen)
     return true;
 }
 
+void CHistoryWorker::CloseArchive()
+{
+    Post([this] { Release(); });
+}
+
+void CHistoryWorker::Release()
+{
+    {
+        std::lock_guard lock(m_Running);
+        m_pQuery.reset();
+    }
+    m_Db.reset();
+}
+
 void CHistoryWorker::ReportFailure(uint64_t gen, const CHistoryStatus& status)
 {
     // An interrupted query was superseded: its successor answers instead.
-    if (status.m_eResult == EHistoryResult::Failed)
-        Answer([this, gen, why = status.m_strError] { m_Sinks.archiveState(gen, EArchiveState::Failed, why); });
+    if (status.m_eResult != EHistoryResult::Failed)
+        return;
+    // The archive may have been replaced or moved aside as damaged: the next
+    // query opens it afresh.
+    Release();
+    Answer([this, gen, why = status.m_strError] { m_Sinks.archiveState(gen, EArchiveState::Failed, why); });
 }
 
 void CHistoryWorker::DoRun(uint64_t gen, const CHistoryFilter& filter)
@@ -216,6 +234,8 @@ void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& p
     }
     if (!status.IsOk()) {
         file.Abandon();
+        if (status.m_eResult == EHistoryResult::Failed)
+            Release();
         return done(false, ReplaceResult::WriteFailed);
     }
     done(false, file.Commit());

@@ -3,7 +3,8 @@
 // SQLite. Requests go in as queued calls; answers come back to the window
 // on the GUI thread through the sinks, each tagged with the generation of
 // the filter it answers, so that the window drops those of a filter it has
-// since replaced.
+// since replaced. The connection is opened by the first query and closed
+// after a failure and when the window closes, never held longer.
 //
 // Threads: construct, set the sinks, Supersede, CancelExport and the
 // request functions on the GUI thread; everything else runs on the worker.
@@ -56,6 +57,9 @@ public:
     // Every match of filter as a comma-separated file at path.
     void Export(const CHistoryFilter& filter, std::string path);
     void ReadText(int64_t seq);
+    // Closes the connection until the next request, so that a replaced
+    // archive is seen and the writer can move a damaged one aside.
+    void CloseArchive();
 
 private:
     template <typename Fn>
@@ -64,6 +68,7 @@ private:
     void Answer(Fn fn);
     bool Open(uint64_t gen);
     bool Current(uint64_t gen) const { return gen == m_nLatest.load(); }
+    void Release();
     void ReportFailure(uint64_t gen, const CHistoryStatus& status);
     void DoRun(uint64_t gen, const CHistoryFilter& filter);
     void DoExport(const CHistoryFilter& filter, const std::string& path);
