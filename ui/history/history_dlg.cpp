@@ -11,6 +11,7 @@
 
 #include "app_directory.h"
 #include "archive_open.h"
+#include "archive_settings.h"
 #include "event_details_dlg.h"
 #include "history_model.h"
 #include "history_row_text.h"
@@ -30,10 +31,11 @@ constexpr CLayoutNames kHistoryLayoutNames{"HistoryLeft", "HistoryTop", "History
 constexpr char kRangeSetting[] = "HistoryRange";
 constexpr int kTypingMs = 200;
 
-std::string ArchivePath()
+// The archive beside the data file; empty when there is no data folder.
+std::string ArchiveBesideData()
 {
     const std::string folder = GetAppDirectory();
-    return folder.empty() ? std::string() : folder + kPathSeparator + std::string(kArchiveFileName);
+    return folder.empty() ? std::string() : ArchivePath(folder);
 }
 
 int64_t Seconds(const QDateTime& time) { return time.toSecsSinceEpoch(); }
@@ -46,7 +48,7 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, std::string archivePath, size_t pageSi
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose, false);
     if (archivePath.empty())
-        archivePath = ArchivePath();
+        archivePath = ArchiveBesideData();
 
     CHistorySinks sinks;
     sinks.archiveState = [this](uint64_t gen, EArchiveState state, const std::string& why) {
@@ -301,7 +303,6 @@ void CHistoryDlg::Requery()
     m_pWorker->Supersede(m_nGen);
     m_pModel->Reset();
     m_ui->m_Timeline->SetBuckets({}, ETimelineUnit::Day);
-    m_bArchiveOff = ReadSettingDword("gArchive", 1) == 0;
     m_ui->m_lblStatus->setText(QStringLiteral("Searching…"));
     m_pWorker->Run(m_nGen, CurrentFilter());
 }
@@ -314,7 +315,7 @@ void CHistoryDlg::ShowArchiveState(uint64_t gen, EArchiveState state, const std:
     switch (state) {
     case EArchiveState::Ok: return;
     case EArchiveState::Missing:
-        text = m_bArchiveOff ? QStringLiteral("The event archive is off (gArchive=0): no events are kept for History.")
+        text = gArchive == 0 ? QStringLiteral("The event archive is off (gArchive=0): no events are kept for History.")
                              : QStringLiteral("There is no event archive yet: History lists events once one is kept.");
         break;
     case EArchiveState::Unreadable:

@@ -86,7 +86,6 @@ private:
     bool m_bTimelined = false;
     bool m_bShowingRange = false;
     bool m_bShownBefore = false;
-    bool m_bArchiveOff = false;
     QProgressDialog* m_pProgress = nullptr;
     QString m_strExportPath;
     std::optional<CHistoryRow> m_DetailsRow;  // the row whose text was asked for
