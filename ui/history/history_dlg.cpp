@@ -1,8 +1,7 @@
 #include "history_dlg.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
@@ -13,6 +12,7 @@
 #include "archive_open.h"
 #include "archive_settings.h"
 #include "event_details_dlg.h"
+#include "export_prompt.h"
 #include "history_model.h"
 #include "history_row_text.h"
 #include "monitor_layout.h"
@@ -20,7 +20,6 @@
 #include "settings.h"
 #include "shell_services.h"
 #include "simple_message.h"
-#include "string_table.h"
 #include "timeline_widget.h"
 #include "ui_history.h"
 
@@ -368,9 +367,7 @@ void CHistoryDlg::OnSave()
 {
     if (m_pProgress)
         return;
-    CSaveAsRequest request{{QStringLiteral("CSV files (*.csv)"), QStringLiteral("Text files (*.txt)")},
-                           QStringLiteral("csv")};
-    const QString path = ShellServices().choosePath(this, request);
+    const QString path = ShellServices().choosePath(this, ExportSaveAsRequest());
     if (path.isEmpty())
         return;
     m_strExportPath = path;
@@ -381,10 +378,7 @@ void CHistoryDlg::OnSave()
     m_pProgress->setAutoClose(false);
     m_pProgress->setAutoReset(false);
     connect(m_pProgress, &QProgressDialog::canceled, this, [this] { m_pWorker->CancelExport(); });
-    // A link the user chose is written through, as the Monitor's export does.
-    const QFileInfo chosen(path);
-    const QString target = chosen.isSymLink() && chosen.exists() ? chosen.canonicalFilePath() : path;
-    m_pWorker->Export(CurrentFilter(), QFile::encodeName(target).toStdString());
+    m_pWorker->Export(CurrentFilter(), QFile::encodeName(ExportTarget(path)).toStdString());
 }
 
 void CHistoryDlg::OnExportDone(bool cancelled, ReplaceResult result)
@@ -394,9 +388,6 @@ void CHistoryDlg::OnExportDone(bool cancelled, ReplaceResult result)
         m_pProgress->deleteLater();
         m_pProgress = nullptr;
     }
-    if (cancelled || result == ReplaceResult::Replaced)
-        return;
-    const std::string_view text = result == ReplaceResult::OpenFailed ? kTextCouldNotOpen : kTextCouldNotWrite;
-    ShowMessage(this, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())) +
-                          QDir::toNativeSeparators(m_strExportPath));
+    if (!cancelled && result != ReplaceResult::Replaced)
+        ShowMessage(this, ExportFailureText(result, m_strExportPath));
 }
