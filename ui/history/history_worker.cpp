@@ -1,11 +1,8 @@
 #include "history_worker.h"
 
 #include <QMetaObject>
-#include <QPointer>
 #include <filesystem>
-#include <sqlite3.h>
 
-#include "file_replace.h"
 #include "history_row_text.h"
 
 CHistoryWorker::CHistoryWorker(std::string archivePath, QObject* receiver, CHistorySinks sinks, size_t pageSize)

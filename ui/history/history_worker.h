@@ -50,8 +50,8 @@ public:
     // Stops the running export; it writes nothing.
     void CancelExport();
 
-    // The count, the first page, the page ends and the timeline of filter.
-    // span: the range the timeline covers, no value for the archive's span.
+    // The count, the first page, the page ends and the timeline of filter;
+    // the timeline spans the archive's events where the range is open.
     void Run(uint64_t gen, const CHistoryFilter& filter);
     void FetchPage(uint64_t gen, size_t page, std::optional<CHistoryKey> after);
     // Every match of filter as a comma-separated file at path.
