@@ -31,6 +31,8 @@ std::string FormatLocal(int32_t ttime, const char* format)
 std::string FormatLocalDate(int32_t ttime) { return FormatLocal(ttime, kDateFormat); }
 std::string FormatLocalTime(int32_t ttime) { return FormatLocal(ttime, kTimeFormat); }
 
+std::string TimeDateText(const CSimpleMessage& rec) { return rec.time + " " + rec.date; }
+
 // One conversion for both: each takes the C library's time zone lock.
 void CSimpleMessage::SetDateTimeFromTtime()
 {

@@ -95,3 +95,7 @@ int32_t AtoiSaturating(std::string_view text);
 // "%Y.%m.%d" and "%H:%M:%S" of a calendar time, in local time.
 std::string FormatLocalDate(int32_t ttime);
 std::string FormatLocalTime(int32_t ttime);
+
+// time, one space, date: when the event happened, as the navigator and the
+// notifications say it.
+std::string TimeDateText(const CSimpleMessage& rec);

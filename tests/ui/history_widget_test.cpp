@@ -1,6 +1,7 @@
 // The History window over a generated archive: the timeline narrows the
 // list and Back undoes it, the list fetches its pages as it scrolls, and
-// an export that is cancelled or cannot be written leaves no file.
+// an export that is cancelled or cannot be written leaves no file, and one
+// that meets a newer filter is written whole.
 #include <QComboBox>
 #include <QHeaderView>
 #include <QProgressDialog>
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QtTest/QTest>
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "event_details_dlg.h"
 #include "generated_archive.h"
@@ -204,6 +207,42 @@ TEST_F(CHistoryWidgetTest, CancelledExportLeavesNoFile)
     for (const auto& entry : std::filesystem::directory_iterator(m_dir))
         EXPECT_EQ(entry.path().filename().string().rfind("out.csv", 0), std::string::npos) << entry.path();
     EXPECT_TRUE(m_messages.isEmpty());
+}
+
+// A new filter while the export streams must not stop the export: both use
+// the worker's one connection, and the export's rows are what was asked for.
+TEST_F(CHistoryWidgetTest, ARequeryDuringAnExportStillWritesTheFile)
+{
+    MakeArchive(20000, 365 * 86400LL);
+    QObject receiver;
+    CHistoryWorker* worker = nullptr;
+    bool settled = false;
+    int64_t written = -1;
+    std::optional<std::pair<bool, ReplaceResult>> done;
+    CHistorySinks sinks;
+    sinks.archiveState = [](auto&&...) {};
+    sinks.page = [](auto&&...) {};
+    sinks.counted = [](auto&&...) {};
+    sinks.timeline = [&](auto&&...) { settled = true; };
+    // Every step of the export meets a newer filter, as when the user types on.
+    sinks.exportProgress = [&](int64_t rows) {
+        written = rows;
+        worker->Supersede(2);
+    };
+    sinks.exportDone = [&](bool cancelled, ReplaceResult result) { done = {cancelled, result}; };
+    sinks.receivedText = [](auto&&...) {};
+    CHistoryWorker running(m_path, &receiver, sinks, 100);
+    worker = &running;
+    running.Supersede(1);
+    running.Run(1, CHistoryFilter{});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return settled; }, 20000));
+
+    const std::filesystem::path out = m_dir / "out.csv";
+    running.Export(CHistoryFilter{}, out.string());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.has_value(); }, 20000));
+    EXPECT_EQ(*done, std::make_pair(false, ReplaceResult::Replaced));
+    EXPECT_EQ(written, StoredBetween(INT64_MIN, INT64_MAX));
+    EXPECT_TRUE(std::filesystem::exists(out));
 }
 
 TEST_F(CHistoryWidgetTest, FailedExportShowsTheMessageAndAMissingArchiveSaysSo)

@@ -24,8 +24,6 @@ std::string JoinGiven(std::initializer_list<std::string> parts, const char* sepa
     return joined;
 }
 
-std::string TimeDate(const CSimpleMessage& rec) { return rec.time + " " + rec.date; }
-
 }  // namespace
 
 std::string TrayToolTip(const CUnreadSummary& unread)
@@ -45,7 +43,7 @@ CNoticeText NoticeText(const CArrivals& arrivals)
     const CSimpleMessage& rec = arrivals.named;
     CNoticeText notice;
     notice.summary = TypeText(AlertLevel(rec.level)) + ": " + rec.desc;
-    notice.body = JoinGiven({rec.lockName, rec.sysName, TimeDate(rec)}, "\n");
+    notice.body = JoinGiven({rec.lockName, rec.sysName, TimeDateText(rec)}, "\n");
     if (arrivals.count > 1) {
         // One format for the whole line, so the count and its words stay together.
         char more[32];
@@ -54,7 +52,7 @@ CNoticeText NoticeText(const CArrivals& arrivals)
         // The time above is the named event's; when others came after it,
         // the latest of them is told too.
         if (!SameEvent(rec, arrivals.newest))
-            notice.body += ", the newest at " + TimeDate(arrivals.newest);
+            notice.body += ", the newest at " + TimeDateText(arrivals.newest);
     }
     return notice;
 }

@@ -1,8 +1,7 @@
 #include "history_dlg.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
@@ -11,7 +10,9 @@
 
 #include "app_directory.h"
 #include "archive_open.h"
+#include "archive_settings.h"
 #include "event_details_dlg.h"
+#include "export_prompt.h"
 #include "history_model.h"
 #include "history_row_text.h"
 #include "monitor_layout.h"
@@ -19,7 +20,6 @@
 #include "settings.h"
 #include "shell_services.h"
 #include "simple_message.h"
-#include "string_table.h"
 #include "timeline_widget.h"
 #include "ui_history.h"
 
@@ -30,10 +30,11 @@ constexpr CLayoutNames kHistoryLayoutNames{"HistoryLeft", "HistoryTop", "History
 constexpr char kRangeSetting[] = "HistoryRange";
 constexpr int kTypingMs = 200;
 
-std::string ArchivePath()
+// The archive beside the data file; empty when there is no data folder.
+std::string ArchiveBesideData()
 {
     const std::string folder = GetAppDirectory();
-    return folder.empty() ? std::string() : folder + kPathSeparator + std::string(kArchiveFileName);
+    return folder.empty() ? std::string() : ArchivePath(folder);
 }
 
 int64_t Seconds(const QDateTime& time) { return time.toSecsSinceEpoch(); }
@@ -46,7 +47,7 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, std::string archivePath, size_t pageSi
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose, false);
     if (archivePath.empty())
-        archivePath = ArchivePath();
+        archivePath = ArchiveBesideData();
 
     CHistorySinks sinks;
     sinks.archiveState = [this](uint64_t gen, EArchiveState state, const std::string& why) {
@@ -173,8 +174,11 @@ void CHistoryDlg::ShowForward()
         raise();
         activateWindow();
     }
-    if (!wasShown)
-        Requery();  // what arrived while it was closed
+    // The first look shows what the constructor asked for; a later one
+    // what arrived while the window was closed.
+    if (!wasShown && m_bShownBefore)
+        Requery();
+    m_bShownBefore = true;
 }
 
 void CHistoryDlg::closeEvent(QCloseEvent* event)
@@ -187,6 +191,9 @@ void CHistoryDlg::closeEvent(QCloseEvent* event)
         preset = back->m_nPreset;
     if (preset >= 0)
         WriteSettingDword(kRangeSetting, preset);
+    // Nothing is asked of the archive until the window is shown again.
+    m_Typing.stop();
+    m_pWorker->CloseArchive();
     QDialog::closeEvent(event);
 }
 
@@ -295,7 +302,6 @@ void CHistoryDlg::Requery()
     m_pWorker->Supersede(m_nGen);
     m_pModel->Reset();
     m_ui->m_Timeline->SetBuckets({}, ETimelineUnit::Day);
-    m_bArchiveOff = ReadSettingDword("gArchive", 1) == 0;
     m_ui->m_lblStatus->setText(QStringLiteral("Searching…"));
     m_pWorker->Run(m_nGen, CurrentFilter());
 }
@@ -308,7 +314,7 @@ void CHistoryDlg::ShowArchiveState(uint64_t gen, EArchiveState state, const std:
     switch (state) {
     case EArchiveState::Ok: return;
     case EArchiveState::Missing:
-        text = m_bArchiveOff ? QStringLiteral("The event archive is off (gArchive=0): no events are kept for History.")
+        text = gArchive == 0 ? QStringLiteral("The event archive is off (gArchive=0): no events are kept for History.")
                              : QStringLiteral("There is no event archive yet: History lists events once one is kept.");
         break;
     case EArchiveState::Unreadable:
@@ -361,9 +367,7 @@ void CHistoryDlg::OnSave()
 {
     if (m_pProgress)
         return;
-    CSaveAsRequest request{{QStringLiteral("CSV files (*.csv)"), QStringLiteral("Text files (*.txt)")},
-                           QStringLiteral("csv")};
-    const QString path = ShellServices().choosePath(this, request);
+    const QString path = ShellServices().choosePath(this, ExportSaveAsRequest());
     if (path.isEmpty())
         return;
     m_strExportPath = path;
@@ -374,10 +378,7 @@ void CHistoryDlg::OnSave()
     m_pProgress->setAutoClose(false);
     m_pProgress->setAutoReset(false);
     connect(m_pProgress, &QProgressDialog::canceled, this, [this] { m_pWorker->CancelExport(); });
-    // A link the user chose is written through, as the Monitor's export does.
-    const QFileInfo chosen(path);
-    const QString target = chosen.isSymLink() && chosen.exists() ? chosen.canonicalFilePath() : path;
-    m_pWorker->Export(CurrentFilter(), QFile::encodeName(target).toStdString());
+    m_pWorker->Export(CurrentFilter(), QFile::encodeName(ExportTarget(path)).toStdString());
 }
 
 void CHistoryDlg::OnExportDone(bool cancelled, ReplaceResult result)
@@ -387,9 +388,6 @@ void CHistoryDlg::OnExportDone(bool cancelled, ReplaceResult result)
         m_pProgress->deleteLater();
         m_pProgress = nullptr;
     }
-    if (cancelled || result == ReplaceResult::Replaced)
-        return;
-    const std::string_view text = result == ReplaceResult::OpenFailed ? kTextCouldNotOpen : kTextCouldNotWrite;
-    ShowMessage(this, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())) +
-                          QDir::toNativeSeparators(m_strExportPath));
+    if (!cancelled && result != ReplaceResult::Replaced)
+        ShowMessage(this, ExportFailureText(result, m_strExportPath));
 }

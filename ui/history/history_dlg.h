@@ -85,7 +85,7 @@ private:
     bool m_bCounted = false;
     bool m_bTimelined = false;
     bool m_bShowingRange = false;
-    bool m_bArchiveOff = false;
+    bool m_bShownBefore = false;
     QProgressDialog* m_pProgress = nullptr;
     QString m_strExportPath;
     std::optional<CHistoryRow> m_DetailsRow;  // the row whose text was asked for

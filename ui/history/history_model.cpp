@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "event_level.h"
 #include "history_row_text.h"
 #include "level_icons.h"
 #include "qt_text.h"
@@ -101,8 +102,7 @@ QVariant CHistoryModel::data(const QModelIndex& index, int role) const
     if (!row)
         return {};
     if (role == Qt::DecorationRole)
-        return index.column() == kHistLevel && row->m_nLevel >= 0 && row->m_nLevel < 3 ? m_Icons[row->m_nLevel]
-                                                                                        : QVariant();
+        return index.column() == kHistLevel && HasLevelImage(row->m_nLevel) ? m_Icons[row->m_nLevel] : QVariant();
     return ToQString(HistoryCellText(*row, index.column()));
 }
 

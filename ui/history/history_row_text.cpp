@@ -1,7 +1,8 @@
 #include "history_row_text.h"
 
+#include "event_level.h"
+#include "row_text.h"
 #include "simple_message.h"
-#include "string_table.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ const char* HistoryColumnTitle(int column)
 
 std::string HistoryLevelText(const CHistoryRow& row)
 {
-    static constexpr int kIds[] = {IDS_MESSAGE, IDS_WARNING, IDS_ALARM};
-    std::string text = row.m_nLevel >= 0 && row.m_nLevel < 3 ? std::string(LoadStringText(kIds[row.m_nLevel])) : "";
+    std::string text = TypeText(row.m_nLevel);
     if (row.m_nStatus != 0)
         text += text.empty() ? "(refused)" : " (refused)";
     return text;
@@ -60,8 +60,10 @@ std::string HistoryCellText(const CHistoryRow& row, int column)
 
 CCsvLine HistoryExportHeader()
 {
-    return {"Type", "Description", "Locking", "Date", kTitles[kHistLockingSystem], kTitles[kHistTransponder],
-            kTitles[kHistName], kTitles[kHistArrival], kTitles[kHistSender]};
+    // The Monitor's own four, so that the two exports cannot drift apart.
+    return {ColumnHeaderText(kColType),  ColumnHeaderText(kColDescription), ColumnHeaderText(kColLocking),
+            ColumnHeaderText(kColDate),  kTitles[kHistLockingSystem],       kTitles[kHistTransponder],
+            kTitles[kHistName],          kTitles[kHistArrival],             kTitles[kHistSender]};
 }
 
 CCsvLine HistoryExportLine(const CHistoryRow& row)

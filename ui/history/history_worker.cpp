@@ -1,11 +1,8 @@
 #include "history_worker.h"
 
 #include <QMetaObject>
-#include <QPointer>
 #include <filesystem>
-#include <sqlite3.h>
 
-#include "file_replace.h"
 #include "history_row_text.h"
 
 CHistoryWorker::CHistoryWorker(std::string archivePath, QObject* receiver, CHistorySinks sinks, size_t pageSize)
@@ -20,7 +17,7 @@ CHistoryWorker::CHistoryWorker(std::string archivePath, QObject* receiver, CHist
 
 CHistoryWorker::~CHistoryWorker()
 {
-    m_bCancelExport = true;
+    CancelExport();
     Supersede(UINT64_MAX);
     m_Thread.quit();
     m_Thread.wait();
@@ -45,8 +42,20 @@ void CHistoryWorker::Supersede(uint64_t gen)
 {
     m_nLatest = gen;
     std::lock_guard lock(m_Running);
-    if (m_pQuery && m_nQueryGen != gen)
+    // An interrupt reaches the whole connection: while an export streams on
+    // it, the older query is not running anyway, and the new one waits.
+    if (m_pQuery && m_nQueryGen != gen && !m_pExport)
         m_pQuery->Interrupt();
+}
+
+void CHistoryWorker::CancelExport()
+{
+    m_bCancelExport = true;
+    // Set first, so that the export reads its interrupted statement as the
+    // user's cancel.
+    std::lock_guard lock(m_Running);
+    if (m_pExport)
+        m_pExport->Interrupt();
 }
 
 void CHistoryWorker::Run(uint64_t gen, const CHistoryFilter& filter)
@@ -104,11 +113,29 @@ bool CHistoryWorker::Open(uint64_t gen)
     return true;
 }
 
+void CHistoryWorker::CloseArchive()
+{
+    Post([this] { Release(); });
+}
+
+void CHistoryWorker::Release()
+{
+    {
+        std::lock_guard lock(m_Running);
+        m_pQuery.reset();
+    }
+    m_Db.reset();
+}
+
 void CHistoryWorker::ReportFailure(uint64_t gen, const CHistoryStatus& status)
 {
     // An interrupted query was superseded: its successor answers instead.
-    if (status.m_eResult == EHistoryResult::Failed)
-        Answer([this, gen, why = status.m_strError] { m_Sinks.archiveState(gen, EArchiveState::Failed, why); });
+    if (status.m_eResult != EHistoryResult::Failed)
+        return;
+    // The archive may have been replaced or moved aside as damaged: the next
+    // query opens it afresh.
+    Release();
+    Answer([this, gen, why = status.m_strError] { m_Sinks.archiveState(gen, EArchiveState::Failed, why); });
 }
 
 void CHistoryWorker::DoRun(uint64_t gen, const CHistoryFilter& filter)
@@ -179,6 +206,10 @@ void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& p
     if (!file.Append(FormatCsv({HistoryExportHeader()}, kHistoryExportFields, ',')))
         return done(false, file.Commit());
     CHistoryQuery query(m_Db.get(), filter);
+    {
+        std::lock_guard lock(m_Running);
+        m_pExport = &query;
+    }
     const CHistoryStatus status = query.Stream(
         [&](const CHistoryRow& row) {
             return file.Append(FormatCsv({HistoryExportLine(row)}, kHistoryExportFields, ',')) &&
@@ -188,14 +219,20 @@ void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& p
             Answer([this, rows] { m_Sinks.exportProgress(rows); });
             return !m_bCancelExport.load();
         });
+    {
+        std::lock_guard lock(m_Running);
+        m_pExport = nullptr;
+    }
     if (!file.Good())
         return done(false, file.Commit());
-    if (m_bCancelExport || status.m_eResult == EHistoryResult::Interrupted) {
+    if (m_bCancelExport) {
         file.Abandon();
         return done(true, ReplaceResult::Replaced);
     }
     if (!status.IsOk()) {
         file.Abandon();
+        if (status.m_eResult == EHistoryResult::Failed)
+            Release();
         return done(false, ReplaceResult::WriteFailed);
     }
     done(false, file.Commit());

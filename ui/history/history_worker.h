@@ -3,7 +3,8 @@
 // SQLite. Requests go in as queued calls; answers come back to the window
 // on the GUI thread through the sinks, each tagged with the generation of
 // the filter it answers, so that the window drops those of a filter it has
-// since replaced.
+// since replaced. The connection is opened by the first query and closed
+// after a failure and when the window closes, never held longer.
 //
 // Threads: construct, set the sinks, Supersede, CancelExport and the
 // request functions on the GUI thread; everything else runs on the worker.
@@ -46,15 +47,19 @@ public:
 
     // A new filter: stops the running query of an older one.
     void Supersede(uint64_t gen);
-    void CancelExport() { m_bCancelExport = true; }
+    // Stops the running export; it writes nothing.
+    void CancelExport();
 
-    // The count, the first page, the page ends and the timeline of filter.
-    // span: the range the timeline covers, no value for the archive's span.
+    // The count, the first page, the page ends and the timeline of filter;
+    // the timeline spans the archive's events where the range is open.
     void Run(uint64_t gen, const CHistoryFilter& filter);
     void FetchPage(uint64_t gen, size_t page, std::optional<CHistoryKey> after);
     // Every match of filter as a comma-separated file at path.
     void Export(const CHistoryFilter& filter, std::string path);
     void ReadText(int64_t seq);
+    // Closes the connection until the next request, so that a replaced
+    // archive is seen and the writer can move a damaged one aside.
+    void CloseArchive();
 
 private:
     template <typename Fn>
@@ -63,6 +68,7 @@ private:
     void Answer(Fn fn);
     bool Open(uint64_t gen);
     bool Current(uint64_t gen) const { return gen == m_nLatest.load(); }
+    void Release();
     void ReportFailure(uint64_t gen, const CHistoryStatus& status);
     void DoRun(uint64_t gen, const CHistoryFilter& filter);
     void DoExport(const CHistoryFilter& filter, const std::string& path);
@@ -73,7 +79,8 @@ private:
     size_t m_nPageSize;
     std::atomic<uint64_t> m_nLatest = 0;
     std::atomic<bool> m_bCancelExport = false;
-    std::mutex m_Running;  // guards m_pQuery against Supersede's Interrupt
+    std::mutex m_Running;  // guards m_pQuery and m_pExport against the GUI thread's Interrupt
+    CHistoryQuery* m_pExport = nullptr;  // the export's query while it streams
     CHistoryConnection m_Db;  // worker thread
     std::unique_ptr<CHistoryQuery> m_pQuery;
     uint64_t m_nQueryGen = 0;

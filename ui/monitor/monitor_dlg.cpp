@@ -1,8 +1,6 @@
 #include "monitor_dlg.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QHideEvent>
 #include <QKeyEvent>
@@ -14,6 +12,7 @@
 #include "cut_cell_tips.h"
 #include "dialog_units.h"
 #include "event_details_dlg.h"
+#include "export_prompt.h"
 #include "export_table.h"
 #include "list_reduction.h"
 #include "monitor_layout.h"
@@ -23,7 +22,6 @@
 #include "search_proxy.h"
 #include "settings_io.h"
 #include "shell_services.h"
-#include "string_table.h"
 #include "ui_monitor.h"
 #include "wait_cursor.h"
 
@@ -31,22 +29,6 @@ namespace {
 
 // The base units of the font monitor.ui and the column widths were laid out for.
 constexpr CDialogUnits kTemplateUnits{7, 16};
-
-QString Text(std::string_view text) { return QString::fromLatin1(text.data(), qsizetype(text.size())); }
-
-// The export's file types as Qt name filters, from the bar-separated filter text.
-QStringList ExportNameFilters()
-{
-    const QStringList parts = QString::fromLatin1(kExportFilterText).split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i].trimmed();
-        if (!description.contains(QLatin1Char('(')))
-            description += QStringLiteral(" (%1)").arg(parts[i + 1].trimmed());
-        filters << description;
-    }
-    return filters;
-}
 
 }  // namespace
 
@@ -251,24 +233,14 @@ void CMonitorDlg::GoToRow(int row)
 // What the list shows, header first: the quick search narrows the export too.
 void CMonitorDlg::OnSave()
 {
-    const QString path =
-        ShellServices().choosePath(this, {ExportNameFilters(), QString::fromLatin1(kExportDefaultExtension)});
+    const QString path = ShellServices().choosePath(this, ExportSaveAsRequest());
     if (path.isEmpty())
         return;
-    // A link the user chose is written through, as any program saving there
-    // would.
-    const QFileInfo chosen(path);
-    const QString target = chosen.isSymLink() && chosen.exists() ? chosen.canonicalFilePath() : path;
-    const std::string file = QFile::encodeName(target).toStdString();
-    switch (ExportCsv(BuildExportTable(m_pModel->Rows(), m_pShown->ShownRows()), kExportFields, file, ',')) {
-    case ReplaceResult::Replaced: return;
-    case ReplaceResult::OpenFailed:
-        ShowMessage(this, Text(kTextCouldNotOpen) + QDir::toNativeSeparators(path));
-        return;
-    case ReplaceResult::WriteFailed:
-        ShowMessage(this, Text(kTextCouldNotWrite) + QDir::toNativeSeparators(path));
-        return;
-    }
+    const std::string file = QFile::encodeName(ExportTarget(path)).toStdString();
+    const ReplaceResult result =
+        ExportCsv(BuildExportTable(m_pModel->Rows(), m_pShown->ShownRows()), kExportFields, file, ',');
+    if (result != ReplaceResult::Replaced)
+        ShowMessage(this, ExportFailureText(result, path));
 }
 
 // The details dialog steps through the rows as the list shows them. A refill

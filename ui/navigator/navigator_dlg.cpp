@@ -44,9 +44,6 @@ constexpr int kFontPointSize = 10;
 constexpr int kAboutCommand = 16;
 constexpr int kLevelIconSize = 15;
 
-
-std::string TimeDate(const CSimpleMessage& m) { return m.time + " " + m.date; }
-
 }  // namespace
 
 // The images live in this static library; nothing else would pull them in.
@@ -307,7 +304,7 @@ void CNavigatorDlg::HandOver()
 // in every text that is not UTF-8, and the Read box would never stick.
 bool CNavigatorDlg::ViewMatchesShown() const
 {
-    return m_strTimeDate == ShownText(TimeDate(m_Shown)) && m_strName == ShownText(m_Shown.name)
+    return m_strTimeDate == ShownText(TimeDateText(m_Shown)) && m_strName == ShownText(m_Shown.name)
            && m_strMessage == ShownText(m_Shown.desc) && m_strLockingSystem == ShownText(m_Shown.sysName)
            && m_strLocking == ShownText(m_Shown.lockName) && m_strGroupId == ShownText(m_Shown.gid)
            && m_strMemberId == ShownText(m_Shown.mid);
@@ -315,7 +312,7 @@ bool CNavigatorDlg::ViewMatchesShown() const
 
 void CNavigatorDlg::ShowShownRecord()
 {
-    m_strTimeDate = ShownText(TimeDate(m_Shown));
+    m_strTimeDate = ShownText(TimeDateText(m_Shown));
     m_strName = ShownText(m_Shown.name);
     m_strMessage = ShownText(m_Shown.desc);
     m_strLockingSystem = ShownText(m_Shown.sysName);
