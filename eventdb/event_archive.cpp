@@ -79,6 +79,9 @@ struct CEventArchive::CWriter {
 
     const CEventArchiveOptions m_options;
     CArchiveOpened m_opened;
+    // The number this run's texts count from: one past the first opening's
+    // highest, 1 when that opening failed.
+    int64_t m_nRunFirstSeq = 1;
     std::thread m_thread;
 
     // Guarded by m_mutex.
@@ -114,15 +117,17 @@ struct CEventArchive::CWriter {
 
 // ---- Opening -------------------------------------------------------------
 
-// Takes over an opened archive unless its numbers clash with the texts that
-// wait: it is then not the archive they were numbered against (one that
-// could not be read at start), and is set aside like a damaged one.
+// Takes over an opened archive unless its numbers clash with this run's:
+// it then holds a number the run gives out too (it is an archive the first
+// opening could not read, and the run counts from 1), or one of a text that
+// waits. It is set aside like a damaged one, as adopting it would let its
+// rows silently stand in for this run's texts of the same numbers.
 bool CEventArchive::CWriter::Adopt(CArchiveOpening& opening, std::vector<CArchiveReport>& reports)
 {
     if (!opening.m_db)
         return false;
     const int64_t lowest = LowestWaitingSeq();
-    if (lowest > 0 && opening.m_nHighestSeq >= lowest) {
+    if (opening.m_nHighestSeq >= m_nRunFirstSeq || (lowest > 0 && opening.m_nHighestSeq >= lowest)) {
         opening = CArchiveOpening();
         std::string reason;
         const std::string aside = SetArchiveAside(ArchivePath(m_options.m_strFolder), reason);
@@ -160,6 +165,7 @@ void CEventArchive::CWriter::Open()
 {
     CArchiveOpening opening = OpenArchive(m_options.m_strFolder, m_options.m_bFullSync);
     m_opened.m_nHighestSeq = opening.m_nHighestSeq;
+    m_nRunFirstSeq = opening.m_nHighestSeq + 1;
     m_opened.m_strSetAside = opening.m_strSetAside;
     std::vector<CArchiveReport> ignored;  // nothing waits yet, so nothing clashes
     m_opened.m_bOpen = Adopt(opening, ignored);
