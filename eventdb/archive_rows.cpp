@@ -34,20 +34,26 @@ constexpr const char* kSetStatusSql = "UPDATE event SET status = ?2 WHERE seq = 
 constexpr const char* kRecordSaveSql =
     "INSERT OR REPLACE INTO saved(id, last_seq, file_size, file_hash) VALUES(1, ?1, ?2, ?3)";
 
+// The rows retention removes, oldest first: those that arrived before ?1 and
+// that the last save of the data file covered. A later one may be replayed
+// into the data file from here at the next start; without a save marker
+// nothing is replayed, so age alone decides.
+#define TELLVANE_OLD_ROWS_SQL                                                \
+    " FROM event WHERE arrival_ms < ?1"                                      \
+    " AND seq <= coalesce((SELECT last_seq FROM saved), 9223372036854775807)" \
+    " ORDER BY arrival_ms, seq LIMIT ?2"
+
 // An entry of an external-content index is removed by handing it the values
-// it indexed, so the index goes first, while the rows still hold them. Both
-// statements pick the same rows: the same order over the arrival index.
+// it indexed, so the index goes first, while the rows still hold them. All
+// three statements pick the same rows.
 constexpr const char* kForgetOldTextSql =
     "INSERT INTO event_text(event_text, rowid, description, name, locking, locking_system, transponder_name)"
-    " SELECT 'delete', seq, description, name, locking, locking_system, transponder_name FROM event"
-    " WHERE arrival_ms < ?1 ORDER BY arrival_ms, seq LIMIT ?2";
+    " SELECT 'delete', seq, description, name, locking, locking_system, transponder_name" TELLVANE_OLD_ROWS_SQL;
 constexpr const char* kForgetOldKeySql =
     "INSERT INTO event_transponder(event_transponder, rowid, key)"
-    " SELECT 'delete', seq, 'x' || hex(transponder_name) FROM event"
-    " WHERE arrival_ms < ?1 ORDER BY arrival_ms, seq LIMIT ?2";
-constexpr const char* kDeleteOldSql =
-    "DELETE FROM event WHERE seq IN"
-    " (SELECT seq FROM event WHERE arrival_ms < ?1 ORDER BY arrival_ms, seq LIMIT ?2)";
+    " SELECT 'delete', seq, 'x' || hex(transponder_name)" TELLVANE_OLD_ROWS_SQL;
+constexpr const char* kDeleteOldSql = "DELETE FROM event WHERE seq IN (SELECT seq" TELLVANE_OLD_ROWS_SQL ")";
+#undef TELLVANE_OLD_ROWS_SQL
 
 // The text as shown on screen, in UTF-8 (ShownText's rule), without a copy
 // when it is UTF-8 already; decoded keeps a conversion alive for binding.

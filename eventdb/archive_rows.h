@@ -43,8 +43,9 @@ public:
     int SetStatus(int64_t seq, int status);
     int RecordSave(const CSaveMarker& marker);
 
-    // Removes up to limit of the rows that arrived before cutoffMs, oldest
-    // first, with their full-text entries; deleted says how many went.
+    // Removes up to limit of the rows that arrived before cutoffMs and that
+    // the save marker covers (all of them without one), oldest first, with
+    // their full-text entries; deleted says how many went.
     int DeleteArrivedBefore(int64_t cutoffMs, int limit, int64_t& deleted);
 
 private:
