@@ -501,8 +501,11 @@ void CEventArchive::MarkRefused(int64_t seq, int status)
 {
     CWriter& w = *m_pWriter;
     std::lock_guard<std::mutex> lock(w.m_mutex);
-    // With no room the text itself was most likely dropped too.
-    if (w.m_bStopping || w.m_nUncommittedTexts >= w.m_options.m_nQueueLimit)
+    // Queued even beyond the limit (a text has one mark at most): a text
+    // that waits without its mark would be committed as stored and replayed
+    // at the next start though it was not stored, say not answered and sent
+    // again. A mark for a text that was dropped changes no row.
+    if (w.m_bStopping)
         return;
     COp& op = w.Queue(COp::kStatus);
     op.m_nSeq = seq;

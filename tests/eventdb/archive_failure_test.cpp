@@ -171,3 +171,22 @@ TEST_F(ArchiveTest, AnArchiveFoundOnlyAfterAFailedStartIsSetAsideNotTakenOver)
     EXPECT_EQ(reports.Kinds().front(), CArchiveReport::kSetAside);
     EXPECT_EQ(Column(Look().get(), "SELECT event_time FROM event"), std::vector<int64_t>{1299506709 + 100});
 }
+
+// A verdict on a text that waits must not be lost to a full queue: the text
+// would be kept as stored, and replayed into the data file after a crash.
+TEST_F(ArchiveTest, AVerdictIsKeptWhenTheQueueIsFull)
+{
+    std::filesystem::create_directory(ArchiveFile());
+    CEventArchiveOptions options = Options();
+    options.m_ReopenWait = 1s;
+    options.m_nQueueLimit = 3;
+    CEventArchive archive(options);
+    ASSERT_FALSE(archive.Opened().m_bOpen);
+    for (int seq = 1; seq <= 3; ++seq)
+        ASSERT_NE(archive.Append(seq, ArchiveNowMs(), kSender, EventText(seq)), 0u);
+    archive.MarkRefused(3, kTextUnanswered);
+    std::filesystem::remove(ArchiveFile());
+    ASSERT_TRUE(archive.Flush(10s));
+    EXPECT_EQ(Column(Look().get(), "SELECT status FROM event ORDER BY seq"),
+              (std::vector<int64_t>{kTextStored, kTextStored, kTextUnanswered}));
+}
