@@ -12,6 +12,10 @@ namespace {
 // half-way through.
 constexpr const char* kBeginSql = "BEGIN IMMEDIATE";
 
+// The transponder names remembered as in transponder_names: a site's keys
+// several times over.
+constexpr std::size_t kKnownNamesLimit = 10000;
+
 constexpr const char* kInsertEventSql =
     "INSERT INTO event(seq, arrival_ms, sender_pid, sender_uid, raw, status, version, type, event_time,"
     " level, locking_id, locking, locking_system, transponder, transponder_name, description, name)"
@@ -93,6 +97,11 @@ int CArchiveRows::Commit()
 {
     const int rc = m_commit.Run();
     if (rc == SQLITE_OK) {
+        // Senders choose the names (up to a couple of KiB each): the memory
+        // starts over rather than grow with them. A name it forgot costs one
+        // INSERT OR IGNORE.
+        if (m_KnownNames.size() + m_NewNames.size() > kKnownNamesLimit)
+            m_KnownNames.clear();
         for (std::string& name : m_NewNames)
             m_KnownNames.insert(std::move(name));
     }

@@ -53,8 +53,9 @@ private:
     CStatement m_begin, m_commit, m_rollback;
     CStatement m_insertEvent, m_insertText, m_insertKey, m_insertName, m_setStatus, m_recordSave;
     CStatement m_forgetOldText, m_forgetOldKey, m_deleteOld;
-    // Transponder names known to be in transponder_names, so that a flood
-    // looks each up in memory; and those the open transaction added.
+    // Transponder names known to be in transponder_names (some 10,000 at
+    // most), so that a flood looks each up in memory; and those the open
+    // transaction added.
     std::set<std::string, std::less<>> m_KnownNames;
     std::vector<std::string> m_NewNames;
     // Reused from text to text, so a flood costs no allocations for them.
