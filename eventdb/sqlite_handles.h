@@ -17,8 +17,9 @@ struct CSqliteClose {
 using CSqliteDb = std::unique_ptr<sqlite3, CSqliteClose>;
 
 // Opens path (a file name in the platform's own 8-bit encoding) read-write,
-// creating it when create is set, or read-only. SQLite's result code; db
-// holds the connection even on failure, so that its message can be read.
+// creating it when missing, or read-only when readOnly. SQLite's result
+// code; db holds the connection even on failure, so that its message can be
+// read.
 int OpenSqlite(const std::string& path, bool readOnly, CSqliteDb& db);
 
 // One prepared statement. Texts and blobs are bound without a copy: they
