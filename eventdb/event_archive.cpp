@@ -52,12 +52,6 @@ bool IsDuplicateNumber(int rc) { return (rc & 0xff) == SQLITE_CONSTRAINT; }
 
 }  // namespace
 
-int64_t ArchiveNowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
 struct CEventArchive::CWriter {
     enum class Step { kWait, kReopen, kCommit, kTidy, kStop };
 
