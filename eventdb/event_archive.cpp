@@ -40,12 +40,6 @@ struct COp {
     std::string m_strText;
 };
 
-bool IsDamage(int rc)
-{
-    const int primary = rc & 0xff;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
 // A text whose number the archive holds already is not written again; the
 // rest of its batch is.
 bool IsDuplicateNumber(int rc) { return (rc & 0xff) == SQLITE_CONSTRAINT; }

@@ -95,6 +95,12 @@ int64_t QueryInt(sqlite3* db, const char* sql, int64_t fallback)
     return query.Int(0);
 }
 
+bool IsDamage(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
 std::string ErrorText(sqlite3* db)
 {
     if (!db)

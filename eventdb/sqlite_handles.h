@@ -59,6 +59,10 @@ int Exec(sqlite3* db, const char* sql);
 // it returns no row or fails.
 int64_t QueryInt(sqlite3* db, const char* sql, int64_t fallback = 0);
 
+// Whether rc (primary or extended) says the file is not a sound database:
+// corrupt, or no database at all.
+bool IsDamage(int rc);
+
 // SQLite's message for the last failure on db, with the system's reason
 // when the operating system refused something (a full disk, no permission).
 std::string ErrorText(sqlite3* db);
