@@ -72,8 +72,6 @@ int CStatement::Run()
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-void CStatement::Reset() { sqlite3_reset(m_pStatement.get()); }
-
 int64_t CStatement::Int(int column) const { return sqlite3_column_int64(m_pStatement.get(), column); }
 
 bool CStatement::IsNull(int column) const { return sqlite3_column_type(m_pStatement.get(), column) == SQLITE_NULL; }

@@ -38,8 +38,6 @@ public:
     int Step();
     // Steps to the end and resets: SQLITE_OK or an error code.
     int Run();
-    // Ready for the next binding; bound values stay until rebound.
-    void Reset();
 
     int64_t Int(int column) const;
     bool IsNull(int column) const;
