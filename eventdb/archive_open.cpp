@@ -35,12 +35,6 @@ struct CAttempt {
     std::string m_strReason;
 };
 
-bool IsDamage(int rc)
-{
-    const int primary = rc & 0xff;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
 CAttempt Failed(Outcome outcome, const std::string& path, const std::string& why)
 {
     return {outcome, path + ": " + why};

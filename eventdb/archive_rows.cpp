@@ -12,6 +12,10 @@ namespace {
 // half-way through.
 constexpr const char* kBeginSql = "BEGIN IMMEDIATE";
 
+// The transponder names remembered as in transponder_names: a site's keys
+// several times over.
+constexpr std::size_t kKnownNamesLimit = 10000;
+
 constexpr const char* kInsertEventSql =
     "INSERT INTO event(seq, arrival_ms, sender_pid, sender_uid, raw, status, version, type, event_time,"
     " level, locking_id, locking, locking_system, transponder, transponder_name, description, name)"
@@ -36,20 +40,26 @@ constexpr const char* kRecordSaveSql =
 constexpr const char* kRecordSavingSql =
     "INSERT OR REPLACE INTO saving(id, last_seq, file_size, file_hash) VALUES(1, ?1, ?2, ?3)";
 
+// The rows retention removes, oldest first: those that arrived before ?1 and
+// that the last save of the data file covered. A later one may be replayed
+// into the data file from here at the next start; without a save marker
+// nothing is replayed, so age alone decides.
+#define TELLVANE_OLD_ROWS_SQL                                                \
+    " FROM event WHERE arrival_ms < ?1"                                      \
+    " AND seq <= coalesce((SELECT last_seq FROM saved), 9223372036854775807)" \
+    " ORDER BY arrival_ms, seq LIMIT ?2"
+
 // An entry of an external-content index is removed by handing it the values
-// it indexed, so the index goes first, while the rows still hold them. Both
-// statements pick the same rows: the same order over the arrival index.
+// it indexed, so the index goes first, while the rows still hold them. All
+// three statements pick the same rows.
 constexpr const char* kForgetOldTextSql =
     "INSERT INTO event_text(event_text, rowid, description, name, locking, locking_system, transponder_name)"
-    " SELECT 'delete', seq, description, name, locking, locking_system, transponder_name FROM event"
-    " WHERE arrival_ms < ?1 ORDER BY arrival_ms, seq LIMIT ?2";
+    " SELECT 'delete', seq, description, name, locking, locking_system, transponder_name" TELLVANE_OLD_ROWS_SQL;
 constexpr const char* kForgetOldKeySql =
     "INSERT INTO event_transponder(event_transponder, rowid, key)"
-    " SELECT 'delete', seq, 'x' || hex(transponder_name) FROM event"
-    " WHERE arrival_ms < ?1 ORDER BY arrival_ms, seq LIMIT ?2";
-constexpr const char* kDeleteOldSql =
-    "DELETE FROM event WHERE seq IN"
-    " (SELECT seq FROM event WHERE arrival_ms < ?1 ORDER BY arrival_ms, seq LIMIT ?2)";
+    " SELECT 'delete', seq, 'x' || hex(transponder_name)" TELLVANE_OLD_ROWS_SQL;
+constexpr const char* kDeleteOldSql = "DELETE FROM event WHERE seq IN (SELECT seq" TELLVANE_OLD_ROWS_SQL ")";
+#undef TELLVANE_OLD_ROWS_SQL
 
 // The text as shown on screen, in UTF-8 (ShownText's rule), without a copy
 // when it is UTF-8 already; decoded keeps a conversion alive for binding.
@@ -90,6 +100,11 @@ int CArchiveRows::Commit()
 {
     const int rc = m_commit.Run();
     if (rc == SQLITE_OK) {
+        // Senders choose the names (up to a couple of KiB each): the memory
+        // starts over rather than grow with them. A name it forgot costs one
+        // INSERT OR IGNORE.
+        if (m_KnownNames.size() + m_NewNames.size() > kKnownNamesLimit)
+            m_KnownNames.clear();
         for (std::string& name : m_NewNames)
             m_KnownNames.insert(std::move(name));
     }

@@ -45,8 +45,9 @@ public:
     // file's name (table saving); kDone: of the last save (table saved).
     int RecordSave(const CSaveMarker& marker, SaveStage stage);
 
-    // Removes up to limit of the rows that arrived before cutoffMs, oldest
-    // first, with their full-text entries; deleted says how many went.
+    // Removes up to limit of the rows that arrived before cutoffMs and that
+    // the save marker covers (all of them without one), oldest first, with
+    // their full-text entries; deleted says how many went.
     int DeleteArrivedBefore(int64_t cutoffMs, int limit, int64_t& deleted);
 
 private:
@@ -55,8 +56,9 @@ private:
     CStatement m_insertEvent, m_insertText, m_insertKey, m_insertName, m_setStatus, m_recordSave,
         m_recordSaving;
     CStatement m_forgetOldText, m_forgetOldKey, m_deleteOld;
-    // Transponder names known to be in transponder_names, so that a flood
-    // looks each up in memory; and those the open transaction added.
+    // Transponder names known to be in transponder_names (some 10,000 at
+    // most), so that a flood looks each up in memory; and those the open
+    // transaction added.
     std::set<std::string, std::less<>> m_KnownNames;
     std::vector<std::string> m_NewNames;
     // Reused from text to text, so a flood costs no allocations for them.

@@ -41,23 +41,11 @@ struct COp {
     std::string m_strText;
 };
 
-bool IsDamage(int rc)
-{
-    const int primary = rc & 0xff;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
-}
-
 // A text whose number the archive holds already is not written again; the
 // rest of its batch is.
 bool IsDuplicateNumber(int rc) { return (rc & 0xff) == SQLITE_CONSTRAINT; }
 
 }  // namespace
-
-int64_t ArchiveNowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
 
 struct CEventArchive::CWriter {
     enum class Step { kWait, kReopen, kCommit, kTidy, kStop };
@@ -80,6 +68,9 @@ struct CEventArchive::CWriter {
 
     const CEventArchiveOptions m_options;
     CArchiveOpened m_opened;
+    // The number this run's texts count from: one past the first opening's
+    // highest, 1 when that opening failed.
+    int64_t m_nRunFirstSeq = 1;
     std::thread m_thread;
 
     // Guarded by m_mutex.
@@ -115,15 +106,17 @@ struct CEventArchive::CWriter {
 
 // ---- Opening -------------------------------------------------------------
 
-// Takes over an opened archive unless its numbers clash with the texts that
-// wait: it is then not the archive they were numbered against (one that
-// could not be read at start), and is set aside like a damaged one.
+// Takes over an opened archive unless its numbers clash with this run's:
+// it then holds a number the run gives out too (it is an archive the first
+// opening could not read, and the run counts from 1), or one of a text that
+// waits. It is set aside like a damaged one, as adopting it would let its
+// rows silently stand in for this run's texts of the same numbers.
 bool CEventArchive::CWriter::Adopt(CArchiveOpening& opening, std::vector<CArchiveReport>& reports)
 {
     if (!opening.m_db)
         return false;
     const int64_t lowest = LowestWaitingSeq();
-    if (lowest > 0 && opening.m_nHighestSeq >= lowest) {
+    if (opening.m_nHighestSeq >= m_nRunFirstSeq || (lowest > 0 && opening.m_nHighestSeq >= lowest)) {
         opening = CArchiveOpening();
         std::string reason;
         const std::string aside = SetArchiveAside(ArchivePath(m_options.m_strFolder), reason);
@@ -161,6 +154,7 @@ void CEventArchive::CWriter::Open()
 {
     CArchiveOpening opening = OpenArchive(m_options.m_strFolder, m_options.m_bFullSync);
     m_opened.m_nHighestSeq = opening.m_nHighestSeq;
+    m_nRunFirstSeq = opening.m_nHighestSeq + 1;
     m_opened.m_strSetAside = opening.m_strSetAside;
     std::vector<CArchiveReport> ignored;  // nothing waits yet, so nothing clashes
     m_opened.m_bOpen = Adopt(opening, ignored);
@@ -496,8 +490,11 @@ void CEventArchive::MarkRefused(int64_t seq, int status)
 {
     CWriter& w = *m_pWriter;
     std::lock_guard<std::mutex> lock(w.m_mutex);
-    // With no room the text itself was most likely dropped too.
-    if (w.m_bStopping || w.m_nUncommittedTexts >= w.m_options.m_nQueueLimit)
+    // Queued even beyond the limit (a text has one mark at most): a text
+    // that waits without its mark would be committed as stored and replayed
+    // at the next start though it was not stored, say not answered and sent
+    // again. A mark for a text that was dropped changes no row.
+    if (w.m_bStopping)
         return;
     COp& op = w.Queue(COp::kStatus);
     op.m_nSeq = seq;

@@ -31,6 +31,7 @@
 #include <memory>
 #include <string>
 
+#include "intake_archive.h"  // ArchiveNowMs, the arrival Append takes
 #include "peer.h"
 #include "save_marker.h"
 
@@ -39,9 +40,6 @@ struct sqlite3;
 inline constexpr std::size_t kArchiveQueueLimit = 100000;
 inline constexpr std::size_t kArchiveBatchLimit = 1000;
 inline constexpr std::chrono::milliseconds kArchiveCommitDelay{20};
-
-// The time of arrival for Append: now, in milliseconds since 1970 UTC.
-int64_t ArchiveNowMs();
 
 // What the writer has to tell the program (a title, a journal line).
 struct CArchiveReport {

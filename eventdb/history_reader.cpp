@@ -4,11 +4,6 @@
 
 #include "seq_set.h"
 
-void CHistoryConnectionClose::operator()(sqlite3* db) const
-{
-    sqlite3_close_v2(db);
-}
-
 namespace {
 
 // The operating system's "no such file" and, on Windows, "no such folder".
@@ -40,9 +35,8 @@ std::string ArchiveProblem(sqlite3* db)
 CHistoryReader OpenHistoryReader(const std::string& path)
 {
     CHistoryReader reader;
-    sqlite3* db = nullptr;
-    const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    reader.m_Db.reset(db);
+    const int opened = OpenSqlite(path, true, reader.m_Db);
+    sqlite3* const db = reader.m_Db.get();
     if (opened != SQLITE_OK) {
         reader.m_eResult = IsNoSuchFile(sqlite3_system_errno(db)) ? EHistoryOpen::Missing : EHistoryOpen::Unreadable;
         reader.m_strError = db ? sqlite3_errmsg(db) : sqlite3_errstr(opened);

@@ -6,15 +6,11 @@
 // connection is open (the window's way of stopping a superseded query).
 #pragma once
 
-#include <memory>
 #include <string>
 
-struct sqlite3;
+#include "sqlite_handles.h"
 
-struct CHistoryConnectionClose {
-    void operator()(sqlite3* db) const;
-};
-using CHistoryConnection = std::unique_ptr<sqlite3, CHistoryConnectionClose>;
+using CHistoryConnection = CSqliteDb;
 
 enum class EHistoryOpen {
     Ok,

@@ -72,8 +72,6 @@ int CStatement::Run()
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-void CStatement::Reset() { sqlite3_reset(m_pStatement.get()); }
-
 int64_t CStatement::Int(int column) const { return sqlite3_column_int64(m_pStatement.get(), column); }
 
 bool CStatement::IsNull(int column) const { return sqlite3_column_type(m_pStatement.get(), column) == SQLITE_NULL; }
@@ -93,6 +91,12 @@ int64_t QueryInt(sqlite3* db, const char* sql, int64_t fallback)
     if (!query.Prepare(db, sql) || query.Step() != SQLITE_ROW || query.IsNull(0))
         return fallback;
     return query.Int(0);
+}
+
+bool IsDamage(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
 std::string ErrorText(sqlite3* db)

@@ -17,8 +17,9 @@ struct CSqliteClose {
 using CSqliteDb = std::unique_ptr<sqlite3, CSqliteClose>;
 
 // Opens path (a file name in the platform's own 8-bit encoding) read-write,
-// creating it when create is set, or read-only. SQLite's result code; db
-// holds the connection even on failure, so that its message can be read.
+// creating it when missing, or read-only when readOnly. SQLite's result
+// code; db holds the connection even on failure, so that its message can be
+// read.
 int OpenSqlite(const std::string& path, bool readOnly, CSqliteDb& db);
 
 // One prepared statement. Texts and blobs are bound without a copy: they
@@ -37,8 +38,6 @@ public:
     int Step();
     // Steps to the end and resets: SQLITE_OK or an error code.
     int Run();
-    // Ready for the next binding; bound values stay until rebound.
-    void Reset();
 
     int64_t Int(int column) const;
     bool IsNull(int column) const;
@@ -57,6 +56,10 @@ int Exec(sqlite3* db, const char* sql);
 // The single integer a query returns (PRAGMA page_count ...); fallback when
 // it returns no row or fails.
 int64_t QueryInt(sqlite3* db, const char* sql, int64_t fallback = 0);
+
+// Whether rc (primary or extended) says the file is not a sound database:
+// corrupt, or no database at all.
+bool IsDamage(int rc);
 
 // SQLite's message for the last failure on db, with the system's reason
 // when the operating system refused something (a full disk, no permission).

@@ -9,10 +9,19 @@
 // thread or the draining thread. None may call back into intake.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
 #include "peer.h"
+
+// A text's arrival for Append: now, in milliseconds since 1970 UTC. Any
+// thread.
+inline int64_t ArchiveNowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
 
 // What became of a text after it was handed over.
 enum class TextFate {

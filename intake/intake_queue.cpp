@@ -163,12 +163,6 @@ bool HasTextInTurn()
     return !g_InQueue.empty();
 }
 
-int64_t NowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
 // Moves up to kDrainBatch texts from the head into batch.
 void TakeBatch(std::vector<CQueuedText>& batch)
 {
@@ -233,7 +227,7 @@ bool QueueText(std::string_view text, const CPeer& sender)
         ++s_nOccupied;
     CQueuedText queued{std::string(text), sender, s_nLastSeq.fetch_add(1) + 1};
     if (CIntakeArchive* const archive = s_pArchive) {
-        const uint64_t ticket = archive->Append(queued.m_nSeq, NowMs(), sender, text);
+        const uint64_t ticket = archive->Append(queued.m_nSeq, ArchiveNowMs(), sender, text);
         // Waited for before the text is pushed, so that a text that is not
         // answered is never stored: the sender sends it again.
         if (archive->AnswersWhenWritten() && !archive->WaitWritten(ticket)) {

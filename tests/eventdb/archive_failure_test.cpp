@@ -142,3 +142,51 @@ TEST_F(ArchiveTest, AnArchiveThatCannotBeMadeIsTriedAgainAndWhatDidNotFitIsTold)
     EXPECT_EQ(reports.Kinds(), (std::vector{CArchiveReport::kWorking, CArchiveReport::kDropped}));
     EXPECT_EQ(reports.Last().m_nDropped, 100u) << "told once, as one count";
 }
+
+// A first opening that fails, not for damage (a folder where the file should
+// be, as it could fail for a full disk or a held lock), has the run count
+// from 1; the earlier archive that turns up later must not be taken over, or
+// its old rows would stand in for the new texts of the same numbers, silently.
+TEST_F(ArchiveTest, AnArchiveFoundOnlyAfterAFailedStartIsSetAsideNotTakenOver)
+{
+    CEventArchiveOptions earlier = Options();
+    earlier.m_strFolder = m_folder / "earlier";
+    {
+        CEventArchive archive(earlier);
+        for (int seq = 1; seq <= 5; ++seq)
+            archive.Append(seq, ArchiveNowMs(), kSender, EventText(seq));
+    }
+    std::filesystem::create_directory(ArchiveFile());
+    CReports reports;
+    CEventArchiveOptions options = Options();
+    options.m_onReport = reports.Sink();
+    options.m_ReopenWait = 1s;
+    CEventArchive archive(options);
+    ASSERT_FALSE(archive.Opened().m_bOpen);
+    std::filesystem::remove(ArchiveFile());
+    std::filesystem::rename(ArchivePath(earlier.m_strFolder), ArchiveFile());
+    ASSERT_TRUE(Eventually([&] { return !reports.Kinds().empty(); }));
+
+    ASSERT_TRUE(archive.WaitCommitted(archive.Append(1, ArchiveNowMs(), kSender, EventText(100)), 10s));
+    EXPECT_EQ(reports.Kinds().front(), CArchiveReport::kSetAside);
+    EXPECT_EQ(Column(Look().get(), "SELECT event_time FROM event"), std::vector<int64_t>{1299506709 + 100});
+}
+
+// A verdict on a text that waits must not be lost to a full queue: the text
+// would be kept as stored, and replayed into the data file after a crash.
+TEST_F(ArchiveTest, AVerdictIsKeptWhenTheQueueIsFull)
+{
+    std::filesystem::create_directory(ArchiveFile());
+    CEventArchiveOptions options = Options();
+    options.m_ReopenWait = 1s;
+    options.m_nQueueLimit = 3;
+    CEventArchive archive(options);
+    ASSERT_FALSE(archive.Opened().m_bOpen);
+    for (int seq = 1; seq <= 3; ++seq)
+        ASSERT_NE(archive.Append(seq, ArchiveNowMs(), kSender, EventText(seq)), 0u);
+    archive.MarkRefused(3, kTextUnanswered);
+    std::filesystem::remove(ArchiveFile());
+    ASSERT_TRUE(archive.Flush(10s));
+    EXPECT_EQ(Column(Look().get(), "SELECT status FROM event ORDER BY seq"),
+              (std::vector<int64_t>{kTextStored, kTextStored, kTextUnanswered}));
+}

@@ -215,3 +215,21 @@ TEST_F(ArchiveTest, RetentionRemovesExactlyTheTextsThatArrivedBeforeTheKeptDays)
     EXPECT_EQ(Column(db.get(), "SELECT rowid FROM event_transponder WHERE event_transponder MATCH 'x*' ORDER BY rowid"),
               (std::vector<int64_t>{1202, 1203}));
 }
+
+// Texts after the last save are replayed from the archive at the next start,
+// which retention, running from the writer's start, must not forestall.
+TEST_F(ArchiveTest, RetentionKeepsOldTextsTheLastSaveDidNotCover)
+{
+    const int64_t old = ArchiveNowMs() - int64_t{400} * 86400000;
+    {
+        CEventArchive archive(Options());
+        for (int seq = 1; seq <= 4; ++seq)
+            archive.Append(seq, old + seq, kSender, EventText(seq));
+        archive.RecordSave({2, {}});
+    }
+    CEventArchiveOptions options = Options();
+    options.m_nKeepDays = 1;
+    CEventArchive archive(options);
+    ASSERT_TRUE(Eventually([&] { return archive.Stats().m_nRetentionPasses >= 1; }));
+    EXPECT_EQ(Column(Look().get(), "SELECT seq FROM event ORDER BY seq"), (std::vector<int64_t>{3, 4}));
+}
