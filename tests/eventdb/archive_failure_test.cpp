@@ -165,7 +165,7 @@ TEST_F(ArchiveTest, AnArchiveFoundOnlyAfterAFailedStartIsSetAsideNotTakenOver)
     ASSERT_FALSE(archive.Opened().m_bOpen);
     std::filesystem::remove(ArchiveFile());
     std::filesystem::rename(ArchivePath(earlier.m_strFolder), ArchiveFile());
-    ASSERT_TRUE(Eventually([&] { return !reports.Kinds().empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !reports.Kinds().empty(); }));
 
     ASSERT_TRUE(archive.WaitCommitted(archive.Append(1, ArchiveNowMs(), kSender, EventText(100)), 10s));
     EXPECT_EQ(reports.Kinds().front(), CArchiveReport::kSetAside);

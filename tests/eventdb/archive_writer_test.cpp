@@ -230,6 +230,6 @@ TEST_F(ArchiveTest, RetentionKeepsOldTextsTheLastSaveDidNotCover)
     CEventArchiveOptions options = Options();
     options.m_nKeepDays = 1;
     CEventArchive archive(options);
-    ASSERT_TRUE(Eventually([&] { return archive.Stats().m_nRetentionPasses >= 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return archive.Stats().m_nRetentionPasses >= 1; }));
     EXPECT_EQ(Column(Look().get(), "SELECT seq FROM event ORDER BY seq"), (std::vector<int64_t>{3, 4}));
 }
