@@ -65,13 +65,17 @@ bool IsAccepted(const CPeer& sender)
 void Serve(PipeHandle hPipe, CPeer sender)
 {
     char request[kRequestSize];
-    bool judged = false;
+    // A socket tells its peer's account at once, and a refused sender is let
+    // go before it can hold a thread and a descriptor idle. A Windows pipe
+    // tells it only once something has been read from it, so there a sender
+    // is judged by its first message.
+    bool judged = !PeerAccountId(sender).empty();
+    if (judged && !IsAccepted(sender))
+        return;
     for (;;) {
         std::size_t length = 0;
         if (g_StopPipe != 0 || ReadRequest(hPipe, request, length) != ReadStatus::kMessage)
             return;
-        // A Windows pipe tells its client's account only once something has
-        // been read from it, so a sender is judged by its first message.
         if (!judged) {
             LearnClientAccount(hPipe, sender);
             if (!IsAccepted(sender))

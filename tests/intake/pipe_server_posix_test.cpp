@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 
 #include "event_store.h"
@@ -276,6 +277,23 @@ TEST(PipeServerName, NamesAHolderWhoseBacklogIsFull)
 
 // Another account's idle connections, beyond the open-file limit, must not
 // shut the lock software (the program's own user) out.
+// A socket tells its peer at once: a sender outside the allowed ones is
+// let go before it says anything, not left holding a thread idle.
+TEST(PipeServerBound, ARefusedSenderIsLetGoBeforeItsFirstMessage)
+{
+    ResetQueue();
+    std::atomic<int> refused = 0;
+    CPipeServerConfig config;
+    config.m_strName = UniqueEndpointName();
+    config.m_acceptSender = [](const CPeer&) { return false; };
+    config.m_onSenderRefused = [&](const CPeer&) { ++refused; };
+    ASSERT_TRUE(StartPipeServer(config));
+    CSenderConnection silent;
+    ASSERT_TRUE(WaitUntil([&] { return silent.Connect(config.m_strName); }));
+    EXPECT_TRUE(WaitUntil([&] { return refused > 0; }, 2s));
+    StopPipeServer();
+}
+
 TEST(PipeServerBound, AnotherAccountsIdleConnectionsLeaveTheLockSoftwareAnswered)
 {
     if (geteuid() != 0)
