@@ -394,6 +394,14 @@ void CAgentLifecycle::OnArchiveReport(const CArchiveReport& report)
     case CArchiveReport::kSetAside:
         JournalAgent(AgentEvent::kArchiveSetAside,
                      "The event archive could not be read whole and was set aside as " + report.m_strText);
+        // The texts drained since the last save are now in the set-aside
+        // copy only, and the new archive has no marker: a crash before the
+        // next save would replay none of them. A save now covers them; not
+        // before start-up has loaded the store, which it would write over.
+        QMetaObject::invokeMethod(this, [this] {
+            if (m_bStarted && !m_bEnded)
+                Save();
+        }, Qt::QueuedConnection);
         return;
     case CArchiveReport::kDropped: {
         const std::string dropped = std::to_string(report.m_nDropped);
