@@ -129,10 +129,11 @@ CAttempt TryOpen(const std::string& path, bool fullSync, CArchiveOpening& openin
             return Failed(Outcome::kDamaged, path, "not an event archive");
         if ((rc = ChangeSchema(raw, kArchiveSchemaSql)) != SQLITE_OK)
             return FromResult(rc, path, raw);
-    } else if (version == 1) {
+    } else if (version < kArchiveSchemaVersion) {
         // Once, at the first start after an update: a few seconds for a
         // million texts, before the endpoint opens.
-        if ((rc = ChangeSchema(raw, kArchiveUpgradeTo2Sql)) != SQLITE_OK)
+        const std::string steps = std::string(version < 2 ? kArchiveUpgradeTo2Sql : "") + kArchiveUpgradeTo3Sql;
+        if ((rc = ChangeSchema(raw, steps.c_str())) != SQLITE_OK)
             return FromResult(rc, path, raw);
     }
     // A newer version is used as it is, since later versions only add.

@@ -12,8 +12,7 @@ namespace {
 // half-way through.
 constexpr const char* kBeginSql = "BEGIN IMMEDIATE";
 
-// The transponder names remembered as in transponder_names: a site's keys
-// several times over.
+// The names remembered as in their list: a site's keys several times over.
 constexpr std::size_t kKnownNamesLimit = 10000;
 
 constexpr const char* kInsertEventSql =
@@ -28,11 +27,6 @@ constexpr const char* kInsertTextSql =
     "INSERT INTO event_text(rowid, description, name, locking, locking_system, transponder_name)"
     " VALUES(?1, ?2, ?3, ?4, ?5, ?6)";
 
-// The name's token, made by SQL's own hex() as the upgrade and the removal
-// of old rows make it.
-constexpr const char* kInsertKeySql = "INSERT INTO event_transponder(rowid, key) VALUES(?1, 'x' || hex(?2))";
-constexpr const char* kInsertNameSql = "INSERT OR IGNORE INTO transponder_names(name) VALUES(?1)";
-
 constexpr const char* kSetStatusSql = "UPDATE event SET status = ?2 WHERE seq = ?1";
 
 constexpr const char* kRecordSaveSql =
@@ -44,22 +38,18 @@ constexpr const char* kRecordSavingSql =
 // that the last save of the data file covered. A later one may be replayed
 // into the data file from here at the next start; without a save marker
 // nothing is replayed, so age alone decides.
-#define TELLVANE_OLD_ROWS_SQL                                                \
-    " FROM event WHERE arrival_ms < ?1"                                      \
-    " AND seq <= coalesce((SELECT last_seq FROM saved), 9223372036854775807)" \
-    " ORDER BY arrival_ms, seq LIMIT ?2"
+constexpr const char* kOldRowsSql =
+    " FROM event WHERE arrival_ms < ?1"
+    " AND seq <= coalesce((SELECT last_seq FROM saved), 9223372036854775807)"
+    " ORDER BY arrival_ms, seq LIMIT ?2";
 
-// An entry of an external-content index is removed by handing it the values
-// it indexed, so the index goes first, while the rows still hold them. All
-// three statements pick the same rows.
+// An entry of an external-content or contentless index is removed by
+// handing it the values it indexed, so the indexes go first, while the rows
+// still hold them. All the statements pick the same rows.
 constexpr const char* kForgetOldTextSql =
     "INSERT INTO event_text(event_text, rowid, description, name, locking, locking_system, transponder_name)"
-    " SELECT 'delete', seq, description, name, locking, locking_system, transponder_name" TELLVANE_OLD_ROWS_SQL;
-constexpr const char* kForgetOldKeySql =
-    "INSERT INTO event_transponder(event_transponder, rowid, key)"
-    " SELECT 'delete', seq, 'x' || hex(transponder_name)" TELLVANE_OLD_ROWS_SQL;
-constexpr const char* kDeleteOldSql = "DELETE FROM event WHERE seq IN (SELECT seq" TELLVANE_OLD_ROWS_SQL ")";
-#undef TELLVANE_OLD_ROWS_SQL
+    " SELECT 'delete', seq, description, name, locking, locking_system, transponder_name";
+constexpr const char* kDeleteOldSql = "DELETE FROM event WHERE seq IN (SELECT seq";
 
 // The text as shown on screen, in UTF-8 (ShownText's rule), without a copy
 // when it is UTF-8 already; decoded keeps a conversion alive for binding.
@@ -78,21 +68,61 @@ int StatusOnArrival(std::string_view raw, const CSimpleMessage& parsed)
     return !raw.empty() && IsAcceptableAlone(parsed) ? kTextStored : kTextRefused;
 }
 
+// The token is made by SQL's own hex(), as the upgrade makes it.
+bool CArchiveRows::CNameKeys::Prepare(sqlite3* db, const CKeyedColumn& column, const char* oldRowsSql)
+{
+    const std::string tokens = column.m_pszTokens;
+    return m_insertKey.Prepare(db, "INSERT INTO " + tokens + "(rowid, key) VALUES(?1, 'x' || hex(?2))") &&
+           m_insertName.Prepare(db, "INSERT OR IGNORE INTO " + std::string(column.m_pszNames) + "(name) VALUES(?1)") &&
+           m_forgetOld.Prepare(db, "INSERT INTO " + tokens + "(" + tokens + ", rowid, key) SELECT 'delete', seq, 'x' || hex(" +
+                                       column.m_pszColumn + ")" + oldRowsSql);
+}
+
+int CArchiveRows::CNameKeys::Insert(int64_t seq, std::string_view name)
+{
+    int rc = m_insertKey.Bind(1, seq).BindText(2, name).Run();
+    if (rc == SQLITE_OK && !m_Known.contains(name)) {
+        rc = m_insertName.BindText(1, name).Run();
+        // Remembered only once committed: a batch rolled back takes its
+        // new names with it.
+        if (rc == SQLITE_OK)
+            m_New.emplace_back(name);
+    }
+    return rc;
+}
+
+int CArchiveRows::CNameKeys::ForgetOld(int64_t cutoffMs, int limit)
+{
+    return m_forgetOld.Bind(1, cutoffMs).Bind(2, limit).Run();
+}
+
+void CArchiveRows::CNameKeys::Committed()
+{
+    // Senders choose the names (up to a couple of KiB each): the memory
+    // starts over rather than grow with them. A name it forgot costs one
+    // INSERT OR IGNORE.
+    if (m_Known.size() + m_New.size() > kKnownNamesLimit)
+        m_Known.clear();
+    for (std::string& name : m_New)
+        m_Known.insert(std::move(name));
+    m_New.clear();
+}
+
 bool CArchiveRows::Prepare(sqlite3* db)
 {
     m_db = db;
     return m_begin.Prepare(db, kBeginSql) && m_commit.Prepare(db, "COMMIT") && m_rollback.Prepare(db, "ROLLBACK") &&
            m_insertEvent.Prepare(db, kInsertEventSql) && m_insertText.Prepare(db, kInsertTextSql) &&
            m_setStatus.Prepare(db, kSetStatusSql) && m_recordSave.Prepare(db, kRecordSaveSql) &&
-           m_recordSaving.Prepare(db, kRecordSavingSql) &&
-           m_insertKey.Prepare(db, kInsertKeySql) && m_insertName.Prepare(db, kInsertNameSql) &&
-           m_forgetOldText.Prepare(db, kForgetOldTextSql) && m_forgetOldKey.Prepare(db, kForgetOldKeySql) &&
-           m_deleteOld.Prepare(db, kDeleteOldSql);
+           m_recordSaving.Prepare(db, kRecordSavingSql) && m_forgetOldText.Prepare(db, kForgetOldTextSql + std::string(kOldRowsSql)) &&
+           m_deleteOld.Prepare(db, kDeleteOldSql + std::string(kOldRowsSql) + ")") && m_lockings.Prepare(db, kKeyedLocking, kOldRowsSql) &&
+           m_transponders.Prepare(db, kKeyedTransponder, kOldRowsSql);
 }
 
 int CArchiveRows::Begin()
 {
-    m_NewNames.clear();
+    m_lockings.RolledBack();
+    m_transponders.RolledBack();
     return m_begin.Run();
 }
 
@@ -100,21 +130,19 @@ int CArchiveRows::Commit()
 {
     const int rc = m_commit.Run();
     if (rc == SQLITE_OK) {
-        // Senders choose the names (up to a couple of KiB each): the memory
-        // starts over rather than grow with them. A name it forgot costs one
-        // INSERT OR IGNORE.
-        if (m_KnownNames.size() + m_NewNames.size() > kKnownNamesLimit)
-            m_KnownNames.clear();
-        for (std::string& name : m_NewNames)
-            m_KnownNames.insert(std::move(name));
+        m_lockings.Committed();
+        m_transponders.Committed();
+    } else {
+        m_lockings.RolledBack();
+        m_transponders.RolledBack();
     }
-    m_NewNames.clear();
     return rc;
 }
 
 void CArchiveRows::Rollback()
 {
-    m_NewNames.clear();
+    m_lockings.RolledBack();
+    m_transponders.RolledBack();
     // SQLite may have rolled back by itself already (after some I/O errors).
     if (!sqlite3_get_autocommit(m_db))
         m_rollback.Run();
@@ -139,14 +167,9 @@ int CArchiveRows::InsertText(int64_t seq, int64_t arrivalMs, const CPeer& sender
     m_insertText.Bind(1, seq).BindText(2, description).BindText(3, name).BindText(4, locking);
     rc = m_insertText.BindText(5, system).BindText(6, transponder).Run();
     if (rc == SQLITE_OK)
-        rc = m_insertKey.Bind(1, seq).BindText(2, transponder).Run();
-    if (rc == SQLITE_OK && !m_KnownNames.contains(transponder)) {
-        rc = m_insertName.BindText(1, transponder).Run();
-        // Remembered only once committed: a batch rolled back takes its
-        // new names with it.
-        if (rc == SQLITE_OK)
-            m_NewNames.emplace_back(transponder);
-    }
+        rc = m_lockings.Insert(seq, locking);
+    if (rc == SQLITE_OK)
+        rc = m_transponders.Insert(seq, transponder);
     return rc;
 }
 
@@ -167,7 +190,9 @@ int CArchiveRows::DeleteArrivedBefore(int64_t cutoffMs, int limit, int64_t& dele
     deleted = 0;
     int rc = m_forgetOldText.Bind(1, cutoffMs).Bind(2, limit).Run();
     if (rc == SQLITE_OK)
-        rc = m_forgetOldKey.Bind(1, cutoffMs).Bind(2, limit).Run();
+        rc = m_lockings.ForgetOld(cutoffMs, limit);
+    if (rc == SQLITE_OK)
+        rc = m_transponders.ForgetOld(cutoffMs, limit);
     if (rc != SQLITE_OK)
         return rc;
     rc = m_deleteOld.Bind(1, cutoffMs).Bind(2, limit).Run();

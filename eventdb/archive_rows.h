@@ -1,5 +1,5 @@
 // The archive's writes, as prepared statements on one connection: a text's
-// row and its full-text entry, a later verdict on it, the save marker, and
+// row and its full-text entries, a later verdict on it, the save marker, and
 // the removal of old rows. Used by the thread that owns the connection.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive_schema.h"
 #include "peer.h"
 #include "save_marker.h"
 #include "simple_message.h"
@@ -51,16 +52,30 @@ public:
     int DeleteArrivedBefore(int64_t cutoffMs, int limit, int64_t& deleted);
 
 private:
+    // A name column's token and its place in the list of names.
+    class CNameKeys {
+    public:
+        bool Prepare(sqlite3* db, const CKeyedColumn& column, const char* oldRowsSql);
+        int Insert(int64_t seq, std::string_view name);
+        int ForgetOld(int64_t cutoffMs, int limit);
+        // The names the open transaction added are known once it commits.
+        void Committed();
+        void RolledBack() { m_New.clear(); }
+
+    private:
+        CStatement m_insertKey, m_insertName, m_forgetOld;
+        // Names known to be in the list (some 10,000 at most), so that a
+        // flood looks each up in memory; and those the open transaction
+        // added.
+        std::set<std::string, std::less<>> m_Known;
+        std::vector<std::string> m_New;
+    };
+
     sqlite3* m_db = nullptr;
     CStatement m_begin, m_commit, m_rollback;
-    CStatement m_insertEvent, m_insertText, m_insertKey, m_insertName, m_setStatus, m_recordSave,
-        m_recordSaving;
-    CStatement m_forgetOldText, m_forgetOldKey, m_deleteOld;
-    // Transponder names known to be in transponder_names (some 10,000 at
-    // most), so that a flood looks each up in memory; and those the open
-    // transaction added.
-    std::set<std::string, std::less<>> m_KnownNames;
-    std::vector<std::string> m_NewNames;
+    CStatement m_insertEvent, m_insertText, m_setStatus, m_recordSave, m_recordSaving;
+    CStatement m_forgetOldText, m_deleteOld;
+    CNameKeys m_lockings, m_transponders;
     // Reused from text to text, so a flood costs no allocations for them.
     CSimpleMessage m_parsed;
     std::string m_decoded[5];

@@ -13,9 +13,11 @@
 // - Refused texts are few. Their seqs are read once (through the partial
 //   index event_refused) and left out with history_in on seq, which every
 //   index entry carries, so a count never reads the rows themselves.
-// - "contains" becomes IN over the distinct names that contain the text,
-//   read once from the name's index by a skip scan (one seek per name), so
-//   that a rare door or key costs only its own events.
+// - "contains" picks the distinct names that contain the text, read once
+//   from the name's list (an older archive's index on the name: by a skip
+//   scan, one seek per name); their events come through the names' tokens
+//   (older: IN over the names), so that a rare door or key costs only its
+//   own events.
 // - Without statistics the planner takes any index with an equality. Of
 //   the level, the locking and the transponder, the one expected to select
 //   the fewest events leads (ChooseDriver); a unary + keeps the others'
@@ -137,25 +139,23 @@ CHistoryStatus CHistoryQuery::HasSchemaEntry(const char* type, const char* name,
     return Run(sql, [&](sqlite3_stmt*) { return has = true; });
 }
 
-// keyed: the names may come from transponder_names, their rows through
-// event_transponder, where the archive has them.
-CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, const std::string& text,
-                                        CNames& names, bool keyed)
+// The names come from the column's list and their rows through its tokens
+// where the archive has them; else from the old index on the column.
+CHistoryStatus CHistoryQuery::ReadNames(const CKeyedColumn& column, const std::string& text, CNames& names)
 {
     if (text.empty())
         return {};
+    names.m_pColumn = &column;
     names.m_bActive = true;
     // Texts are archived up to their first zero byte, and SQLite would read
     // the pattern only up to it.
     if (text.size() > kLongestContains || text.find('\0') != std::string::npos)
         return {};
-    if (keyed) {
-        if (CHistoryStatus status = HasSchemaEntry("table", "event_transponder", names.m_bKeyed); !status.IsOk())
-            return status;
-    }
+    if (CHistoryStatus status = HasSchemaEntry("table", column.m_pszTokens, names.m_bKeyed); !status.IsOk())
+        return status;
     names.m_bIndexed = names.m_bKeyed;
     if (!names.m_bKeyed) {
-        if (CHistoryStatus status = HasSchemaEntry("index", index, names.m_bIndexed); !status.IsOk())
+        if (CHistoryStatus status = HasSchemaEntry("index", column.m_pszOldIndex, names.m_bIndexed); !status.IsOk())
             return status;
     }
     if (!names.m_bIndexed) {
@@ -165,8 +165,8 @@ CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, c
     CSqlText sql;
     sql << "SELECT x, x LIKE ";
     sql.Bind(LikeContainsPattern(text)) << " ESCAPE '\\' FROM ("
-                                        << (names.m_bKeyed ? std::string("SELECT name AS x FROM transponder_names")
-                                                           : DistinctValues(column))
+                                        << (names.m_bKeyed ? "SELECT name AS x FROM " + std::string(column.m_pszNames)
+                                                           : DistinctValues(column.m_pszColumn))
                                         << ")";
     CHistoryStatus status = Run(sql, [&](sqlite3_stmt* s) {
         ++names.m_nTotal;
@@ -176,10 +176,16 @@ CHistoryStatus CHistoryQuery::ReadNames(const char* column, const char* index, c
     });
     if (!status.IsOk() || !names.m_bKeyed || names.m_Matched.empty())
         return status;
+    // A word most names share (as "door" among the lockings) matches most
+    // of the archive: its events are tested on the rows that the list reads
+    // anyway, cheaper than gathered through hundreds of tokens. Such names
+    // never lead.
+    if (names.m_Matched.size() > names.m_nTotal / kKeyedNamesShare)
+        return status;
     for (const std::string& name : names.m_Matched)
-        names.m_strKeyMatch += (names.m_strKeyMatch.empty() ? "" : " OR ") + TransponderKey(name);
+        names.m_strKeyMatch += (names.m_strKeyMatch.empty() ? "" : " OR ") + NameKey(name);
     CSqlText seqs;
-    seqs << "SELECT rowid FROM event_transponder WHERE event_transponder MATCH ";
+    seqs << "SELECT rowid FROM " << column.m_pszTokens << " WHERE " << column.m_pszTokens << " MATCH ";
     seqs.Bind(names.m_strKeyMatch);
     return ReadSeqs(seqs, names.m_Keyed);
 }
@@ -197,11 +203,9 @@ CHistoryStatus CHistoryQuery::Prepare()
     }
     m_Lockings = {};
     m_Transponders = {};
-    if (CHistoryStatus status = ReadNames("locking", "event_by_locking", m_Filter.m_strLockingContains, m_Lockings);
-        !status.IsOk())
+    if (CHistoryStatus status = ReadNames(kKeyedLocking, m_Filter.m_strLockingContains, m_Lockings); !status.IsOk())
         return status;
-    if (CHistoryStatus status = ReadNames("transponder_name", "event_by_transponder",
-                                          m_Filter.m_strTransponderContains, m_Transponders, true);
+    if (CHistoryStatus status = ReadNames(kKeyedTransponder, m_Filter.m_strTransponderContains, m_Transponders);
         !status.IsOk())
         return status;
     m_strMatch = FtsMatchExpression(m_pDb, m_Filter.m_strSearch);
@@ -231,7 +235,7 @@ CHistoryQuery::EDriver CHistoryQuery::ChooseDriver() const
         share = levels & kHistoryMessages ? 0.9 : 0.1;
     }
     for (auto [names, name] : {std::pair{&m_Lockings, EDriver::Locking}, {&m_Transponders, EDriver::Transponder}}) {
-        if (!names->m_bActive || !names->m_bIndexed ||
+        if (!names->m_bActive || !names->m_bIndexed || (names->m_bKeyed && !names->m_Keyed) ||
             (!m_bCounting && names->m_Keyed && names->m_Keyed->Size() > kKeyedDriveLimit))
             continue;
         const double nameShare =
@@ -293,9 +297,11 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
         sql << " AND NOT history_in(seq, ";
         sql.Bind(&*m_Refused) << ")";
     }
-    auto oneOf = [&](const char* column, const CNames& names, bool leads) {
+    auto oneOf = [&](const CNames& names, bool leads) {
         if (!names.m_bActive)
             return;
+        const char* const column = names.m_pColumn->m_pszColumn;
+        const char* const tokens = names.m_pColumn->m_pszTokens;
         if (!names.m_strPattern.empty()) {
             sql << " AND " << column << " LIKE ";
             sql.Bind(names.m_strPattern) << " ESCAPE '\\'";
@@ -306,7 +312,7 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
             return;
         }
         if (names.m_Keyed && leads) {
-            sql << " AND seq IN (SELECT rowid FROM event_transponder WHERE event_transponder MATCH ";
+            sql << " AND seq IN (SELECT rowid FROM " << tokens << " WHERE " << tokens << " MATCH ";
             sql.Bind(names.m_strKeyMatch) << ")";
             return;
         }
@@ -322,8 +328,8 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
         }
         sql << ")";
     };
-    oneOf("locking", m_Lockings, driver == EDriver::Locking);
-    oneOf("transponder_name", m_Transponders, driver == EDriver::Transponder);
+    oneOf(m_Lockings, driver == EDriver::Locking);
+    oneOf(m_Transponders, driver == EDriver::Transponder);
     if (search && m_Found) {
         if (m_Found->Size() == 0) {
             sql << " AND 0";

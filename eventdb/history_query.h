@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_schema.h"
 #include "history_filter.h"
 #include "history_status.h"
 #include "seq_set.h"
@@ -111,10 +112,12 @@ public:
 
 private:
     // The distinct names that contain a "contains" text, and how many
-    // distinct names there are; or, in an archive without the name's index,
-    // the LIKE pattern that each row is tested with. Keyed: the names' rows
-    // are found through their tokens in event_transponder.
+    // distinct names there are; or, in an archive without the name's list
+    // or index, the LIKE pattern that each row is tested with. Keyed: the
+    // names' rows are found through their tokens (an archive's version 3;
+    // version 2 has them for transponder names only).
     struct CNames {
+        const CKeyedColumn* m_pColumn = nullptr;
         bool m_bActive = false;
         bool m_bIndexed = true;
         bool m_bKeyed = false;
@@ -128,16 +131,18 @@ private:
     // Up to this many, a search's matches are fetched through the
     // full-text index; beyond, tested on the index entries of another.
     static constexpr size_t kFoundDriveLimit = 10000;
-    // Up to this many, the events of the matched transponder names are
+    // Up to this many, the events of the matched names are
     // fetched and sorted; beyond, the list walks its order's index and tests
     // each entry, which costs a further page less than sorting them again.
     static constexpr size_t kKeyedDriveLimit = 4000;
+    // Names beyond this share of all (a quarter) have their events tested
+    // on the rows rather than gathered through their tokens.
+    static constexpr size_t kKeyedNamesShare = 4;
 
     CHistoryStatus Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
     CHistoryStatus Prepare();
     CHistoryStatus ReadSeqs(const CSqlText& sql, std::optional<CSeqSet>& set);
-    CHistoryStatus ReadNames(const char* column, const char* index, const std::string& text, CNames& names,
-                             bool keyed = false);
+    CHistoryStatus ReadNames(const CKeyedColumn& column, const std::string& text, CNames& names);
     CHistoryStatus HasSchemaEntry(const char* type, const char* name, bool& has);
     CHistoryStatus FindAll();
     EDriver ChooseDriver() const;

@@ -117,35 +117,47 @@ TEST_F(ArchiveTest, NumbersGoOnAfterTheHighestEverUsed)
     EXPECT_EQ(highestAtOpen(), 5);
 }
 
-// An archive of version 1 has its transponder names in an index; opened, it
-// is upgraded in place, and its old texts are found by name as new ones are.
-TEST_F(ArchiveTest, AVersionOneArchiveIsUpgradedAndFindsOldAndNewTextsByTransponder)
+// An archive of version 1 has its transponder names and lockings in indexes;
+// opened, it is upgraded in place through version 2, and its old texts are
+// found by either name as new ones are.
+TEST_F(ArchiveTest, AVersionOneArchiveIsUpgradedAndFindsOldAndNewTextsByName)
 {
+    const auto door = [](int64_t seq) { return "Door " + std::to_string(seq % 2); };
     {
         CEventArchive archive(Options());
         for (int64_t seq = 1; seq <= 6; ++seq)
-            archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq % 3)));
+            archive.Append(seq, ArchiveNowMs(), kSender, EventText(static_cast<int>(seq % 3), door(seq)));
     }
     // What version 1 made.
     ASSERT_EQ(Exec(Look().get(), "DROP TABLE event_transponder; DROP TABLE transponder_names; DROP TABLE saving;"
+                                 " DROP TABLE event_locking; DROP TABLE locking_names;"
                                  " CREATE INDEX event_by_transponder ON event(transponder_name, event_time);"
+                                 " CREATE INDEX event_by_locking ON event(locking, event_time);"
                                  " PRAGMA user_version = 1"),
               SQLITE_OK);
     {
         CEventArchive archive(Options());
         ASSERT_TRUE(archive.Opened().m_bOpen) << archive.Opened().m_strReason;
         EXPECT_EQ(archive.Opened().m_nHighestSeq, 6);
-        archive.Append(7, ArchiveNowMs(), kSender, EventText(1));
-        archive.Append(8, ArchiveNowMs(), kSender, EventText(9));
+        archive.Append(7, ArchiveNowMs(), kSender, EventText(1, door(7)));
+        archive.Append(8, ArchiveNowMs(), kSender, EventText(9, "Gate"));
     }
     CSqliteDb db = Look();
-    EXPECT_EQ(QueryInt(db.get(), "PRAGMA user_version"), 2);
-    EXPECT_EQ(QueryInt(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = 'event_by_transponder'"), 0);
-    const std::string byKey = "SELECT rowid FROM event_transponder WHERE event_transponder MATCH '" +
-                              TransponderKey("Key 1") + "' ORDER BY rowid";
-    EXPECT_EQ(Column(db.get(), byKey.c_str()), (std::vector<int64_t>{1, 4, 7}));
+    EXPECT_EQ(QueryInt(db.get(), "PRAGMA user_version"), 3);
+    EXPECT_EQ(QueryInt(db.get(), "SELECT count(*) FROM sqlite_master WHERE name LIKE 'event_by_%ing'"), 0);
+    const auto byKey = [&](const char* tokens, const std::string& name) {
+        const std::string sql = std::string("SELECT rowid FROM ") + tokens + " WHERE " + tokens + " MATCH '" +
+                                NameKey(name) + "' ORDER BY rowid";
+        return Column(db.get(), sql.c_str());
+    };
+    EXPECT_EQ(byKey("event_transponder", "Key 1"), (std::vector<int64_t>{1, 4, 7}));
+    EXPECT_EQ(byKey("event_locking", "Door 1"), (std::vector<int64_t>{1, 3, 5, 7}));
     EXPECT_EQ(Column(db.get(), "SELECT count(*) FROM transponder_names"), (std::vector<int64_t>{4}));
-    EXPECT_EQ(Exec(db.get(), "INSERT INTO event_transponder(event_transponder) VALUES('integrity-check')"), SQLITE_OK);
+    EXPECT_EQ(Column(db.get(), "SELECT count(*) FROM locking_names"), (std::vector<int64_t>{3}));
+    for (const char* tokens : {"event_transponder", "event_locking"}) {
+        const std::string check = std::string("INSERT INTO ") + tokens + "(" + tokens + ") VALUES('integrity-check')";
+        EXPECT_EQ(Exec(db.get(), check.c_str()), SQLITE_OK) << tokens;
+    }
 }
 
 TEST_F(ArchiveTest, ADurableWaitReturnsOnceTheTextIsOnDisk)
@@ -212,8 +224,10 @@ TEST_F(ArchiveTest, RetentionRemovesExactlyTheTextsThatArrivedBeforeTheKeptDays)
               (std::vector<int64_t>{1202, 1203}));
     EXPECT_EQ(Exec(db.get(), "INSERT INTO event_text(event_text) VALUES('integrity-check')"), SQLITE_OK)
         << sqlite3_errmsg(db.get());
-    EXPECT_EQ(Column(db.get(), "SELECT rowid FROM event_transponder WHERE event_transponder MATCH 'x*' ORDER BY rowid"),
-              (std::vector<int64_t>{1202, 1203}));
+    for (const char* tokens : {"event_transponder", "event_locking"}) {
+        const std::string all = std::string("SELECT rowid FROM ") + tokens + " WHERE " + tokens + " MATCH 'x*' ORDER BY rowid";
+        EXPECT_EQ(Column(db.get(), all.c_str()), (std::vector<int64_t>{1202, 1203})) << tokens;
+    }
 }
 
 // Texts after the last save are replayed from the archive at the next start,

@@ -292,15 +292,20 @@ TEST_F(HistoryQueryTest, SearchWordsPhrasesAndHostileTextAgreeWithTheEvents)
     }
 }
 
-// An archive made before the name and refused indexes were added (its
-// transponder names have neither an index nor their tokens).
+// An archive made before the name tokens and the refused index were added:
+// its lockings have the index that came before their tokens, its
+// transponder names neither.
 TEST_F(HistoryQueryTest, AnArchiveWithoutTheNewerIndexesGivesTheSameAnswers)
 {
     const std::string older = *s_Path + "-older";
     std::filesystem::copy_file(*s_Path, older, std::filesystem::copy_options::overwrite_existing);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(older.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, "DROP TABLE event_transponder; DROP TABLE transponder_names; DROP INDEX event_refused;", nullptr, nullptr, nullptr),
+    EXPECT_EQ(sqlite3_exec(db,
+                           "DROP TABLE event_transponder; DROP TABLE transponder_names; DROP INDEX event_refused;"
+                           " DROP TABLE event_locking; DROP TABLE locking_names;"
+                           " CREATE INDEX event_by_locking ON event(locking, event_time);",
+                           nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
     {
