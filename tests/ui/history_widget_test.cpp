@@ -131,8 +131,9 @@ TEST_F(CHistoryWidgetTest, KeyboardAndDragOnTheTimelineNarrowTheRange)
     EXPECT_EQ(dlg.Model()->Count(), StoredBetween(buckets[3].m_nStart, buckets[7].m_nEnd - 1));
 }
 
-// Size, column widths and the range preset come back with the next window;
-// a range narrowed on the timeline brings back the preset it came from.
+// Size, column widths and the range preset come back with the next window,
+// closed with Escape; a range narrowed on the timeline brings back the preset
+// it came from.
 TEST_F(CHistoryWidgetTest, LayoutAndRangePresetSurviveClosingAndReopening)
 {
     MakeArchive(100, 86400);
@@ -146,7 +147,8 @@ TEST_F(CHistoryWidgetTest, LayoutAndRangePresetSurviveClosingAndReopening)
         dlg.List()->horizontalHeader()->resizeSection(kHistDescription, 333);
         dlg.ApplyPreset(kLast7Days);
         dlg.NarrowTo(kGeneratedFirstTime, kGeneratedFirstTime + 3600);
-        dlg.close();
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        ASSERT_FALSE(dlg.isVisible());
     }
     CHistoryDlg next(nullptr, m_path);
     next.ShowForward();

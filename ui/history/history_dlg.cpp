@@ -1,6 +1,6 @@
 #include "history_dlg.h"
 
-#include <QCloseEvent>
+#include <QHideEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -181,8 +181,13 @@ void CHistoryDlg::ShowForward()
     m_bShownBefore = true;
 }
 
-void CHistoryDlg::closeEvent(QCloseEvent* event)
+// Closed by the close box, Escape or the program: each hides the window.
+void CHistoryDlg::hideEvent(QHideEvent* event)
 {
+    QDialog::hideEvent(event);
+    // Minimising is not closing.
+    if (event->spontaneous())
+        return;
     m_pLayout->Save();
     // A range chosen on the timeline is for this look only; the preset it
     // was narrowed from is the one to start with next time.
@@ -194,7 +199,6 @@ void CHistoryDlg::closeEvent(QCloseEvent* event)
     // Nothing is asked of the archive until the window is shown again.
     m_Typing.stop();
     m_pWorker->CloseArchive();
-    QDialog::closeEvent(event);
 }
 
 bool CHistoryDlg::eventFilter(QObject* watched, QEvent* event)

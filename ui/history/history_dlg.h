@@ -57,7 +57,7 @@ public:
     bool Exporting() const { return m_pProgress != nullptr; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
