@@ -72,10 +72,11 @@ int StatusOnArrival(std::string_view raw, const CSimpleMessage& parsed)
 bool CArchiveRows::CNameKeys::Prepare(sqlite3* db, const CKeyedColumn& column, const char* oldRowsSql)
 {
     const std::string tokens = column.m_pszTokens;
+    const std::string names = column.m_pszNames;
     return m_insertKey.Prepare(db, "INSERT INTO " + tokens + "(rowid, key) VALUES(?1, 'x' || hex(?2))") &&
-           m_insertName.Prepare(db, "INSERT OR IGNORE INTO " + std::string(column.m_pszNames) + "(name) VALUES(?1)") &&
-           m_forgetOld.Prepare(db, "INSERT INTO " + tokens + "(" + tokens + ", rowid, key) SELECT 'delete', seq, 'x' || hex(" +
-                                       column.m_pszColumn + ")" + oldRowsSql);
+           m_insertName.Prepare(db, "INSERT OR IGNORE INTO " + names + "(name) VALUES(?1)") &&
+           m_forgetOld.Prepare(db, "INSERT INTO " + tokens + "(" + tokens + ", rowid, key) SELECT 'delete', seq," +
+                                       " 'x' || hex(" + column.m_pszColumn + ")" + oldRowsSql);
 }
 
 int CArchiveRows::CNameKeys::Insert(int64_t seq, std::string_view name)
@@ -114,8 +115,10 @@ bool CArchiveRows::Prepare(sqlite3* db)
     return m_begin.Prepare(db, kBeginSql) && m_commit.Prepare(db, "COMMIT") && m_rollback.Prepare(db, "ROLLBACK") &&
            m_insertEvent.Prepare(db, kInsertEventSql) && m_insertText.Prepare(db, kInsertTextSql) &&
            m_setStatus.Prepare(db, kSetStatusSql) && m_recordSave.Prepare(db, kRecordSaveSql) &&
-           m_recordSaving.Prepare(db, kRecordSavingSql) && m_forgetOldText.Prepare(db, kForgetOldTextSql + std::string(kOldRowsSql)) &&
-           m_deleteOld.Prepare(db, kDeleteOldSql + std::string(kOldRowsSql) + ")") && m_lockings.Prepare(db, kKeyedLocking, kOldRowsSql) &&
+           m_recordSaving.Prepare(db, kRecordSavingSql) &&
+           m_forgetOldText.Prepare(db, kForgetOldTextSql + std::string(kOldRowsSql)) &&
+           m_deleteOld.Prepare(db, kDeleteOldSql + std::string(kOldRowsSql) + ")") &&
+           m_lockings.Prepare(db, kKeyedLocking, kOldRowsSql) &&
            m_transponders.Prepare(db, kKeyedTransponder, kOldRowsSql);
 }
 
