@@ -224,10 +224,8 @@ CHistoryStatus CHistoryQuery::FindAll()
 }
 
 // Messages are the bulk of any site's events, warnings and alarms a small
-// part; a name filter selects about the share of names it matches. A large
-// set of a name's seqs leads only a count, and only over more events than
-// reading its rows costs (rangeEvents: at least those in the time range).
-CHistoryQuery::EDriver CHistoryQuery::ChooseDriver(int64_t rangeEvents) const
+// part; a name filter selects about the share of names it matches.
+CHistoryQuery::EDriver CHistoryQuery::ChooseDriver() const
 {
     EDriver driver = EDriver::Order;
     double share = 1.0;
@@ -238,8 +236,7 @@ CHistoryQuery::EDriver CHistoryQuery::ChooseDriver(int64_t rangeEvents) const
     }
     for (auto [names, name] : {std::pair{&m_Lockings, EDriver::Locking}, {&m_Transponders, EDriver::Transponder}}) {
         if (!names->m_bActive || !names->m_bIndexed || (names->m_bKeyed && !names->m_Keyed) ||
-            (names->m_Keyed && names->m_Keyed->Size() > kKeyedDriveLimit &&
-             (!m_bCounting || rangeEvents / kEntriesPerRowRead < static_cast<int64_t>(names->m_Keyed->Size()))))
+            (!m_bCounting && names->m_Keyed && names->m_Keyed->Size() > kKeyedDriveLimit))
             continue;
         const double nameShare =
             names->m_nTotal ? static_cast<double>(names->m_Matched.size()) / static_cast<double>(names->m_nTotal) : 0;
@@ -280,10 +277,7 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
             sql.Bind(b);
         }
     }
-    int64_t rangeEvents = LLONG_MAX;
-    if (CHistoryStatus status = CountRangeForDriver(from, to, rangeEvents); !status.IsOk())
-        return status;
-    const EDriver driver = ChooseDriver(rangeEvents);
+    const EDriver driver = ChooseDriver();
     const unsigned levels = m_Filter.m_nLevels & kHistoryAllLevels;
     if (levels == 0) {
         sql << " AND 0";
@@ -348,45 +342,6 @@ CHistoryStatus CHistoryQuery::AppendWhere(CSqlText& sql, std::optional<int64_t> 
         }
     }
     return {};
-}
-
-// A count over a time range, with a large set of a name's seqs that could
-// lead it: the range's events, counted on the time index as far as that set
-// would need to lead (the narrow range of "Today" beside a door of 50,000
-// events reads a thousand index entries, not 50,000 rows). Remembered for
-// the query's further counts over the same range.
-CHistoryStatus CHistoryQuery::CountRangeForDriver(std::optional<int64_t> from, std::optional<int64_t> to,
-                                                  int64_t& rangeEvents)
-{
-    rangeEvents = LLONG_MAX;
-    if (!m_bCounting || (!from && !to))
-        return {};
-    size_t largest = 0;
-    for (const CNames* names : {&m_Lockings, &m_Transponders}) {
-        if (names->m_Keyed)
-            largest = std::max(largest, names->m_Keyed->Size());
-    }
-    if (largest <= kKeyedDriveLimit)
-        return {};
-    const int64_t a = from.value_or(LLONG_MIN);
-    const int64_t b = to.value_or(LLONG_MAX);
-    const int64_t limit = static_cast<int64_t>(largest) * kEntriesPerRowRead;
-    if (m_RangeCount && m_RangeCount->m_nFrom == a && m_RangeCount->m_nTo == b && m_RangeCount->m_nLimit == limit) {
-        rangeEvents = m_RangeCount->m_nEvents;
-        return {};
-    }
-    CSqlText sql;
-    sql << "SELECT count(*) FROM (SELECT 1 FROM event WHERE event_time BETWEEN ";
-    sql.Bind(a) << " AND ";
-    sql.Bind(b) << " LIMIT ";
-    sql.Bind(limit) << ")";
-    CHistoryStatus status = Run(sql, [&](sqlite3_stmt* s) {
-        rangeEvents = sqlite3_column_int64(s, 0);
-        return true;
-    });
-    if (status.IsOk())
-        m_RangeCount = CRangeCount{a, b, limit, rangeEvents};
-    return status;
 }
 
 void CHistoryQuery::AppendAfter(CSqlText& sql, const std::optional<CHistoryKey>& after) const

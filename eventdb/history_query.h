@@ -138,12 +138,6 @@ private:
     // Names beyond this share of all (a quarter) have their events tested
     // on the rows rather than gathered through their tokens.
     static constexpr size_t kKeyedNamesShare = 4;
-    // Index entries read in about the time of one row found by its seq.
-    static constexpr int64_t kEntriesPerRowRead = 8;
-    // The events of a time range, counted up to a limit.
-    struct CRangeCount {
-        int64_t m_nFrom, m_nTo, m_nLimit, m_nEvents;
-    };
 
     CHistoryStatus Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
     CHistoryStatus Prepare();
@@ -151,8 +145,7 @@ private:
     CHistoryStatus ReadNames(const CKeyedColumn& column, const std::string& text, CNames& names);
     CHistoryStatus HasSchemaEntry(const char* type, const char* name, bool& has);
     CHistoryStatus FindAll();
-    EDriver ChooseDriver(int64_t rangeEvents) const;
-    CHistoryStatus CountRangeForDriver(std::optional<int64_t> from, std::optional<int64_t> to, int64_t& rangeEvents);
+    EDriver ChooseDriver() const;
     CHistoryStatus AppendWhere(CSqlText& sql, std::optional<int64_t> from, std::optional<int64_t> to,
                                bool search = true);
     void AppendAfter(CSqlText& sql, const std::optional<CHistoryKey>& after) const;
@@ -172,5 +165,4 @@ private:
     CNames m_Lockings;
     CNames m_Transponders;
     bool m_bCounting = false;  // no order to keep: any set may lead
-    std::optional<CRangeCount> m_RangeCount;
 };
