@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include "app_directory.h"
+#include "event_file.h"
 #include "monitor_window_fixture.h"
 
 // A disk that fills up while the export writes: the message, no cut-off
@@ -61,4 +63,21 @@ TEST_F(MonitorWindow, ExportIsMadeForItsOwnerAloneAndKeepsAWiderModeTheUserGaveI
     EXPECT_EQ(modeOf(), 0644u);
     EXPECT_TRUE(m_messages.isEmpty());
     ::umask(umaskBefore);
+}
+
+// The data file, chosen as the export's file, stays as it is: it holds the
+// events themselves.
+TEST_F(MonitorWindow, AnExportNeverReplacesTheDataFile)
+{
+    const std::string data = EventFilePath();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(GetAppDirectory())));
+    QFile file(QString::fromStdString(data));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("the events");
+    file.close();
+    ShellServices().choosePath = [&data](QWidget*, const CSaveAsRequest&) { return QString::fromStdString(data); };
+    m_monitor->OnSave();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "the events");
+    EXPECT_EQ(m_messages.size(), 1);
 }

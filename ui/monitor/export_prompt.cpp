@@ -1,8 +1,12 @@
 #include "export_prompt.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <filesystem>
+
+#include "app_directory.h"
 #include "export_table.h"
 #include "string_table.h"
 
@@ -29,7 +33,14 @@ CSaveAsRequest ExportSaveAsRequest()
 QString ExportTarget(const QString& chosen)
 {
     const QFileInfo info(chosen);
-    return info.isSymLink() && info.exists() ? info.canonicalFilePath() : chosen;
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : chosen;
+    const std::filesystem::path file(QFile::encodeName(target).toStdString());
+    const std::string data = GetAppDirectory();
+    std::error_code error;
+    if (!data.empty() && std::filesystem::exists(file, error) &&
+        std::filesystem::equivalent(file.parent_path(), data, error))
+        return {};
+    return target;
 }
 
 QString ExportFailureText(ReplaceResult result, const QString& chosen)

@@ -13,7 +13,9 @@
 CSaveAsRequest ExportSaveAsRequest();
 
 // The file to write for the path the user chose: a link is written through,
-// as any program saving there would.
+// as any program saving there would. Empty when that is a file of the
+// program's own data folder (the data file, the archive and its log): those
+// hold the events themselves, and an export must never replace them.
 QString ExportTarget(const QString& chosen);
 
 // "Could not open the file …" or "Could not write the file …" with the

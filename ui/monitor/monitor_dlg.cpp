@@ -236,9 +236,11 @@ void CMonitorDlg::OnSave()
     const QString path = ShellServices().choosePath(this, ExportSaveAsRequest());
     if (path.isEmpty())
         return;
-    const std::string file = QFile::encodeName(ExportTarget(path)).toStdString();
+    const QString target = ExportTarget(path);
     const ReplaceResult result =
-        ExportCsv(BuildExportTable(m_pModel->Rows(), m_pShown->ShownRows()), kExportFields, file, ',');
+        target.isEmpty() ? ReplaceResult::OpenFailed
+                         : ExportCsv(BuildExportTable(m_pModel->Rows(), m_pShown->ShownRows()), kExportFields,
+                                     QFile::encodeName(target).toStdString(), ',');
     if (result != ReplaceResult::Replaced)
         ShowMessage(this, ExportFailureText(result, path));
 }
