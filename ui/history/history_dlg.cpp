@@ -45,7 +45,6 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, std::string archivePath, size_t pageSi
     : QDialog(parent, Qt::Window), m_ui(std::make_unique<Ui::CHistoryDlg>())
 {
     m_ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     if (archivePath.empty())
         archivePath = ArchiveBesideData();
 
@@ -147,7 +146,15 @@ CHistoryDlg::CHistoryDlg(QWidget* parent, std::string archivePath, size_t pageSi
     m_pLayout = std::make_unique<CMonitorLayout>(this, header, kHistoryLayoutNames);
     m_pLayout->Restore();
     const int preset = ReadSettingDword(kRangeSetting, kToday);
-    ApplyPreset(preset >= kToday && preset <= kEverything ? preset : kToday);
+    m_nStartPreset = preset >= kToday && preset <= kEverything ? preset : kToday;
+    StartFromPreset();
+}
+
+// "Today" and the others are taken from the clock each time the window
+// opens; a range narrowed or typed was for the last look only.
+void CHistoryDlg::StartFromPreset()
+{
+    ApplyPreset(m_nStartPreset);
     m_Back.clear();
     m_ui->m_btnBack->setEnabled(false);
 }
@@ -175,9 +182,9 @@ void CHistoryDlg::ShowForward()
         activateWindow();
     }
     // The first look shows what the constructor asked for; a later one
-    // what arrived while the window was closed.
+    // starts again from the preset, with what arrived meanwhile.
     if (!wasShown && m_bShownBefore)
-        Requery();
+        StartFromPreset();
     m_bShownBefore = true;
 }
 
@@ -194,10 +201,14 @@ void CHistoryDlg::hideEvent(QHideEvent* event)
     int preset = m_Range.m_nPreset;
     for (auto back = m_Back.rbegin(); preset < 0 && back != m_Back.rend(); ++back)
         preset = back->m_nPreset;
-    if (preset >= 0)
+    if (preset >= 0) {
+        m_nStartPreset = preset;
         WriteSettingDword(kRangeSetting, preset);
-    // Nothing is asked of the archive until the window is shown again.
+    }
+    // Nothing is asked of the archive until the window is shown again, and
+    // what is running or waiting stops.
     m_Typing.stop();
+    m_pWorker->Supersede(++m_nGen);
     m_pWorker->CloseArchive();
 }
 
@@ -289,9 +300,10 @@ CHistoryFilter CHistoryDlg::CurrentFilter() const
     filter.m_nLevels = (m_ui->m_chkMessage->isChecked() ? kHistoryMessages : 0u) |
                        (m_ui->m_chkWarning->isChecked() ? kHistoryWarnings : 0u) |
                        (m_ui->m_chkAlarm->isChecked() ? kHistoryAlarms : 0u);
-    filter.m_strSearch = ToLocal8Bit(m_ui->m_edtSearch->text());
-    filter.m_strLockingContains = ToLocal8Bit(m_ui->m_edtLocking->text());
-    filter.m_strTransponderContains = ToLocal8Bit(m_ui->m_edtTransponder->text());
+    // The archive holds its texts in UTF-8, whatever the system's code page.
+    filter.m_strSearch = m_ui->m_edtSearch->text().toStdString();
+    filter.m_strLockingContains = m_ui->m_edtLocking->text().toStdString();
+    filter.m_strTransponderContains = m_ui->m_edtTransponder->text().toStdString();
     filter.m_bIncludeRefused = m_ui->m_chkRefused->isChecked();
     filter.m_eSortKey = m_eSortKey;
     filter.m_bNewestFirst = m_bNewestFirst;
@@ -316,7 +328,6 @@ void CHistoryDlg::ShowArchiveState(uint64_t gen, EArchiveState state, const std:
         return;
     QString text;
     switch (state) {
-    case EArchiveState::Ok: return;
     case EArchiveState::Missing:
         text = gArchive == 0 ? QStringLiteral("The event archive is off (gArchive=0): no events are kept for History.")
                              : QStringLiteral("There is no event archive yet: History lists events once one is kept.");
@@ -374,6 +385,11 @@ void CHistoryDlg::OnSave()
     const QString path = ShellServices().choosePath(this, ExportSaveAsRequest());
     if (path.isEmpty())
         return;
+    const QString target = ExportTarget(path);
+    if (target.isEmpty()) {
+        ShowMessage(this, ExportFailureText(ReplaceResult::OpenFailed, path));
+        return;
+    }
     m_strExportPath = path;
     m_pProgress = new QProgressDialog(QStringLiteral("Saving the events…"), QStringLiteral("Cancel"), 0,
                                       static_cast<int>(std::max<int64_t>(1, m_pModel->Count())), this);
@@ -382,7 +398,7 @@ void CHistoryDlg::OnSave()
     m_pProgress->setAutoClose(false);
     m_pProgress->setAutoReset(false);
     connect(m_pProgress, &QProgressDialog::canceled, this, [this] { m_pWorker->CancelExport(); });
-    m_pWorker->Export(CurrentFilter(), QFile::encodeName(ExportTarget(path)).toStdString());
+    m_pWorker->Export(CurrentFilter(), QFile::encodeName(target).toStdString());
 }
 
 void CHistoryDlg::OnExportDone(bool cancelled, ReplaceResult result)

@@ -61,6 +61,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void StartFromPreset();
     void Requery();
     CHistoryFilter CurrentFilter() const;
     void SetRange(const CRange& range, bool keepForBack);
@@ -86,6 +87,7 @@ private:
     bool m_bTimelined = false;
     bool m_bShowingRange = false;
     bool m_bShownBefore = false;
+    int m_nStartPreset = 0;  // the preset each look starts from
     QProgressDialog* m_pProgress = nullptr;
     QString m_strExportPath;
     std::optional<CHistoryRow> m_DetailsRow;  // the row whose text was asked for

@@ -1,7 +1,6 @@
 #include "history_worker.h"
 
 #include <QMetaObject>
-#include <filesystem>
 
 #include "history_row_text.h"
 
@@ -97,11 +96,6 @@ bool CHistoryWorker::Open(uint64_t gen)
     if (m_Db)
         return true;
     // The archive may be made while the window is open: look again each time.
-    std::error_code error;
-    if (!std::filesystem::exists(m_strPath, error)) {
-        Answer([this, gen] { m_Sinks.archiveState(gen, EArchiveState::Missing, {}); });
-        return false;
-    }
     CHistoryReader reader = OpenHistoryReader(m_strPath);
     if (reader.m_eResult != EHistoryOpen::Ok) {
         const EArchiveState state =
@@ -149,7 +143,6 @@ void CHistoryWorker::DoRun(uint64_t gen, const CHistoryFilter& filter)
     }
     if (!Current(gen))
         return;
-    Answer([this, gen] { m_Sinks.archiveState(gen, EArchiveState::Ok, {}); });
 
     std::vector<CHistoryRow> rows;
     CHistoryStatus status = m_pQuery->Page(std::nullopt, m_nPageSize, rows);
@@ -231,8 +224,9 @@ void CHistoryWorker::DoExport(const CHistoryFilter& filter, const std::string& p
     }
     if (!status.IsOk()) {
         file.Abandon();
-        if (status.m_eResult == EHistoryResult::Failed)
-            Release();
+        // The list's query went with the connection: the window says why and
+        // starts its list over, rather than keep rows it can no longer fetch.
+        ReportFailure(m_nLatest.load(), status);
         return done(false, ReplaceResult::WriteFailed);
     }
     done(false, file.Commit());

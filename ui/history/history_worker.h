@@ -26,7 +26,7 @@
 #include "history_reader.h"
 
 // What became of opening the archive, or of a query on it.
-enum class EArchiveState { Ok, Missing, Unreadable, Failed };
+enum class EArchiveState { Missing, Unreadable, Failed };
 
 struct CHistorySinks {
     std::function<void(uint64_t gen, EArchiveState state, const std::string& why)> archiveState;
