@@ -176,11 +176,12 @@ CJournalEntry SenderRefusedEntry(const CPeer& sender)
 
 CJournalEntry ConnectionsRefusedEntry(const CPeer& sender, std::size_t refused)
 {
+    const std::string user = PeerUserName(sender);
     CJournalEntry entry = AgentEntry(AgentEvent::kConnectionsRefused,
                                      "Closed " + std::to_string(refused) +
-                                         (refused == 1 ? " connection" : " connections") + " of user " +
-                                         PeerUserName(sender) + " unanswered: the user held as many as one may at once");
-    AddPeer(entry, kSenderFields, sender, {});
+                                         (refused == 1 ? " connection" : " connections") + " of user " + user +
+                                         " unanswered: the user held as many as one may at once");
+    AddPeer(entry, kSenderFields, sender, user);
     entry.push_back(Field("TELLVANE_CONNECTIONS", static_cast<int64_t>(refused)));
     return entry;
 }
