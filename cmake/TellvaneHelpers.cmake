@@ -51,6 +51,9 @@ function(tellvane_add_gtest name)
     return()
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 EXTRA_ARGS ${T_ARGS})
+  # A wait that never ends (a blocking read of an answer that never comes)
+  # fails its test rather than hold up the whole run.
+  string(APPEND values " TIMEOUT 600")
   set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
   file(WRITE ${properties_file}
     "foreach(test IN LISTS ${name}_TESTS)\n  set_tests_properties(\"\${test}\" PROPERTIES ${values})\nendforeach()\n")

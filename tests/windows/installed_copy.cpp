@@ -35,7 +35,15 @@ private:
 
 }  // namespace
 
-CInstalledCopy::CInstalledCopy() { QFile::copy(TELLVANE_PATH, Exe()); }
+// Every run, also one that should only answer its options, gets the private
+// endpoint: one that started the agent by mistake must not take the real one.
+CInstalledCopy::CInstalledCopy()
+{
+    QFile::copy(TELLVANE_PATH, Exe());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TELLVANE_ENDPOINT", kEndpoint);
+    m_Process.setProcessEnvironment(env);
+}
 
 CInstalledCopy::~CInstalledCopy()
 {
@@ -57,11 +65,11 @@ int CInstalledCopy::Run(const QStringList& arguments)
 
 void CInstalledCopy::Start(bool headless)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TELLVANE_ENDPOINT", kEndpoint);
-    if (headless)
+    if (headless) {
+        QProcessEnvironment env = m_Process.processEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-    m_Process.setProcessEnvironment(env);
+        m_Process.setProcessEnvironment(env);
+    }
     m_Process.start(Exe(), {});
     m_Process.waitForStarted();
 }
