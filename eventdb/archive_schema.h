@@ -17,8 +17,8 @@
 // event_transponder, event_locking: each event's transponder name and
 //   locking as one full-text token, 'x' || hex(name), so that a search by
 //   name reads only that name's events. They stand where an index on the
-//   name stood (event_by_transponder until version 2, event_by_locking
-//   until version 3): a site has hundreds of doors and thousands of keys,
+//   name stood (event_by_transponder in later archives of version 1,
+//   event_by_locking until version 3): a site has hundreds of doors and thousands of keys,
 //   and every commit of a flood dirtied a page of such an index for nearly
 //   each text, where a token index appends one segment.
 // transponder_names, locking_names: every name the archive has held, once
@@ -133,8 +133,10 @@ CREATE TABLE saving(
 )sql";
 
 // From version 2: the lockings' tokens and names in place of their index
-// (the names read through it, before it goes).
+// (the names read through it, before it goes); and the refused texts'
+// index, which the first archives of version 1 were made without.
 inline constexpr const char* kArchiveUpgradeTo3Sql = R"sql(
+CREATE INDEX IF NOT EXISTS event_refused ON event(event_time) WHERE status <> 0;
 CREATE TABLE locking_names(name TEXT PRIMARY KEY) WITHOUT ROWID;
 INSERT INTO locking_names SELECT DISTINCT locking FROM event;
 CREATE VIRTUAL TABLE event_locking USING fts5(key, content='', detail='none', columnsize=0);

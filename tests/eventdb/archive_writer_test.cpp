@@ -117,9 +117,10 @@ TEST_F(ArchiveTest, NumbersGoOnAfterTheHighestEverUsed)
     EXPECT_EQ(highestAtOpen(), 5);
 }
 
-// An archive of version 1 has its transponder names and lockings in indexes;
-// opened, it is upgraded in place through version 2, and its old texts are
-// found by either name as new ones are.
+// An archive of version 1 has its transponder names and lockings in indexes
+// (the first ones had no index of refused texts); opened, it is upgraded in
+// place through version 2, and its old texts are found by either name as
+// new ones are.
 TEST_F(ArchiveTest, AVersionOneArchiveIsUpgradedAndFindsOldAndNewTextsByName)
 {
     const auto door = [](int64_t seq) { return "Door " + std::to_string(seq % 2); };
@@ -130,7 +131,7 @@ TEST_F(ArchiveTest, AVersionOneArchiveIsUpgradedAndFindsOldAndNewTextsByName)
     }
     // What version 1 made.
     ASSERT_EQ(Exec(Look().get(), "DROP TABLE event_transponder; DROP TABLE transponder_names; DROP TABLE saving;"
-                                 " DROP TABLE event_locking; DROP TABLE locking_names;"
+                                 " DROP TABLE event_locking; DROP TABLE locking_names; DROP INDEX event_refused;"
                                  " CREATE INDEX event_by_transponder ON event(transponder_name, event_time);"
                                  " CREATE INDEX event_by_locking ON event(locking, event_time);"
                                  " PRAGMA user_version = 1"),
@@ -145,6 +146,7 @@ TEST_F(ArchiveTest, AVersionOneArchiveIsUpgradedAndFindsOldAndNewTextsByName)
     CSqliteDb db = Look();
     EXPECT_EQ(QueryInt(db.get(), "PRAGMA user_version"), 3);
     EXPECT_EQ(QueryInt(db.get(), "SELECT count(*) FROM sqlite_master WHERE name LIKE 'event_by_%ing'"), 0);
+    EXPECT_EQ(QueryInt(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = 'event_refused'"), 1);
     const auto byKey = [&](const char* tokens, const std::string& name) {
         const std::string sql = std::string("SELECT rowid FROM ") + tokens + " WHERE " + tokens + " MATCH '" +
                                 NameKey(name) + "' ORDER BY rowid";
