@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <iterator>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -33,7 +34,6 @@ struct COp {
     enum Kind : uint8_t { kText, kStatus, kSave };
     Kind m_kind = kText;
     int m_nStatus = 0;
-    SaveStage m_eStage = SaveStage::kDone;  // kSave
     int64_t m_nSeq = 0;  // kSave: the last number the save covered
     int64_t m_nArrivalMs = 0;
     CPeer m_Sender;
@@ -84,6 +84,11 @@ struct CEventArchive::CWriter {
     int m_nHurry = 0;                     // callers waiting for a commit
     uint64_t m_nQueuedOps = 0;
     uint64_t m_nDoneOps = 0;
+    // The save under way, written at the start of the next transaction
+    // rather than behind what waits; and how many were asked for and done.
+    std::optional<CSaveMarker> m_UnderWay;
+    uint64_t m_nUnderWayAsked = 0;
+    uint64_t m_nUnderWayDone = 0;
     bool m_bFailing = false;
     std::string m_strReason;
     bool m_bStopping = false;
@@ -207,9 +212,9 @@ CEventArchive::CWriter::Step CEventArchive::CWriter::NextStep(Clock::time_point 
         until = m_tRetry;
         return now >= m_tRetry ? Step::kCommit : Step::kWait;
     }
-    if (!m_queue.empty()) {
+    if (!m_queue.empty() || m_UnderWay) {
         const Clock::time_point due = m_tFirstQueued + kArchiveCommitDelay;
-        if (m_nHurry > 0 || m_queue.size() >= kArchiveBatchLimit || now >= due) {
+        if (m_UnderWay || m_nHurry > 0 || m_queue.size() >= kArchiveBatchLimit || now >= due) {
             m_taken.clear();
             m_nTakenPos = 0;
             m_taken.swap(m_queue);
@@ -264,7 +269,16 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
 {
     const std::size_t end = std::min(m_taken.size(), m_nTakenPos + kArchiveBatchLimit);
     std::size_t texts = 0;
+    std::optional<CSaveMarker> underWay;
+    uint64_t underWayAsked = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        underWay = m_UnderWay;
+        underWayAsked = m_nUnderWayAsked;
+    }
     int rc = m_pRows->Begin();
+    if (rc == SQLITE_OK && underWay)
+        rc = m_pRows->RecordSave(*underWay, SaveStage::kUnderWay);
     for (std::size_t i = m_nTakenPos; i < end && rc == SQLITE_OK; ++i) {
         const COp& op = m_taken[i];
         switch (op.m_kind) {
@@ -275,7 +289,7 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
             ++texts;
             break;
         case COp::kStatus: rc = m_pRows->SetStatus(op.m_nSeq, op.m_nStatus); break;
-        case COp::kSave: rc = m_pRows->RecordSave({op.m_nSeq, op.m_File}, op.m_eStage); break;
+        case COp::kSave: rc = m_pRows->RecordSave({op.m_nSeq, op.m_File}, SaveStage::kDone); break;
         }
     }
     if (rc == SQLITE_OK)
@@ -298,6 +312,11 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
             m_stats.m_nCommittedTexts += texts;
             ++m_stats.m_nCommits;
             m_stats.m_nLargestCommit = std::max<uint64_t>(m_stats.m_nLargestCommit, ops);
+            if (underWay) {
+                m_nUnderWayDone = underWayAsked;
+                if (m_nUnderWayAsked == underWayAsked)
+                    m_UnderWay.reset();
+            }
             m_RetryWait = kFirstRetryWait;
             if (m_bFailing) {
                 m_bFailing = m_stats.m_bFailing = false;
@@ -501,7 +520,7 @@ void CEventArchive::MarkRefused(int64_t seq, int status)
     op.m_nStatus = status;
 }
 
-uint64_t CEventArchive::RecordSave(const CSaveMarker& marker, SaveStage stage)
+uint64_t CEventArchive::RecordSave(const CSaveMarker& marker)
 {
     CWriter& w = *m_pWriter;
     std::lock_guard<std::mutex> lock(w.m_mutex);
@@ -510,8 +529,22 @@ uint64_t CEventArchive::RecordSave(const CSaveMarker& marker, SaveStage stage)
     COp& op = w.Queue(COp::kSave);
     op.m_nSeq = marker.m_nLastSeq;
     op.m_File = marker.m_File;
-    op.m_eStage = stage;
     return w.m_nQueuedOps;
+}
+
+bool CEventArchive::MarkSaveUnderWay(const CSaveMarker& marker, std::chrono::milliseconds timeout)
+{
+    CWriter& w = *m_pWriter;
+    std::unique_lock<std::mutex> lock(w.m_mutex);
+    if (w.m_bStopping)
+        return false;
+    // A later save's marker takes the place of one still waiting.
+    w.m_UnderWay = marker;
+    const uint64_t asked = ++w.m_nUnderWayAsked;
+    w.m_wake.notify_one();
+    w.m_committed.wait_for(lock, timeout,
+                           [&] { return w.m_nUnderWayDone >= asked || w.m_bFailing || w.m_bStopped; });
+    return w.m_nUnderWayDone >= asked;
 }
 
 bool CEventArchive::WaitCommitted(uint64_t ticket, std::chrono::milliseconds timeout)

@@ -18,6 +18,7 @@
 //                                  Append never waits for the disk
 //   MarkRefused, RecordSave, Flush any thread (the drain, the save); the
 //                                  queue keeps them in order with Append
+//   MarkSaveUnderWay               any thread (the save); ahead of the queue
 //   Opened, Path, Stats            any thread
 //   the report callback            the writer's thread, no lock of the
 //                                  archive held; it must not call Stop
@@ -114,11 +115,18 @@ public:
     // any other status, written after the text's own row.
     void MarkRefused(int64_t seq, int status);
 
-    // What a save of the data file covers, before its file takes the data
-    // file's name (kUnderWay) and after (kDone). It lands after every text
-    // appended before it, in one of the next commits. Returns its ticket for
-    // WaitCommitted, 0 after Stop.
-    uint64_t RecordSave(const CSaveMarker& marker, SaveStage stage = SaveStage::kDone);
+    // What the last save of the data file covered, once its file has taken
+    // the data file's name. It lands after every text appended before it,
+    // in one of the next commits. Returns its ticket for WaitCommitted, 0
+    // after Stop.
+    uint64_t RecordSave(const CSaveMarker& marker);
+
+    // What a save covers, before its file takes the data file's name: put
+    // at the start of the very next transaction, ahead of any texts that
+    // wait (it names only texts the new file holds itself), and waited for
+    // up to timeout. False when that ran out, or the archive is failing or
+    // stopped; the marker is then still written when the writer can.
+    bool MarkSaveUnderWay(const CSaveMarker& marker, std::chrono::milliseconds timeout);
 
     // Waits until the text Append gave ticket is committed, and has the
     // writer commit at once. False when the timeout passes first, or the

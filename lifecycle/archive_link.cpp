@@ -30,10 +30,10 @@ CArchiveLink::CArchiveLink(const std::string& folder, std::function<void(const C
 void CArchiveLink::MarkSaveUnderWay(const CSaveMarker& marker)
 {
     // Committed before the rename, so that a crash right after it finds the
-    // new file described. A writer that takes longer (a flood ahead of the
-    // marker, a failing disk) is not waited for: the save goes on, as it
-    // would without an archive.
-    m_archive.WaitCommitted(m_archive.RecordSave(marker, SaveStage::kUnderWay), kSaveMarkerWait);
+    // new file described: one commit's wait, however many texts are queued.
+    // A writer that takes longer (a failing disk) is not waited for: the
+    // save goes on, as it would without an archive.
+    m_archive.MarkSaveUnderWay(marker, kSaveMarkerWait);
 }
 
 void CArchiveLink::RecordSave(const CSaveMarker& marker) { m_archive.RecordSave(marker); }

@@ -146,7 +146,7 @@ TEST(ArchiveRecovery, ADataFileRenamedBeforeItsSaveWasMarkedIsReplayedFromTheSav
         for (int n = 1; n <= 7; ++n)
             archive.Append(n, 0, {}, Text(n));
         archive.RecordSave({3, before});
-        archive.RecordSave({5, after}, SaveStage::kUnderWay);
+        archive.MarkSaveUnderWay({5, after}, std::chrono::seconds(10));
     }
 
     ResetStore();

@@ -162,6 +162,22 @@ TEST_F(ArchiveTest, AVersionOneArchiveIsUpgradedAndFindsOldAndNewTextsByName)
     }
 }
 
+// A save's marker goes ahead of a backlog of texts: the save waits one
+// commit for it, not for every text queued before it.
+TEST_F(ArchiveTest, TheMarkerOfASaveUnderWayIsCommittedAheadOfTheQueuedTexts)
+{
+    CEventArchive archive(Options());
+    constexpr int kQueued = 90000;
+    for (int seq = 1; seq <= kQueued; ++seq)
+        archive.Append(seq, ArchiveNowMs(), kSender, EventText(seq));
+    ASSERT_TRUE(archive.MarkSaveUnderWay({kQueued, {35510, 42}}, 60s));
+    EXPECT_LT(archive.Stats().m_nCommittedTexts, static_cast<uint64_t>(kQueued));
+    std::string error;
+    const std::optional<CSaveMarker> marker = ReadSaveMarker(m_folder.Path(), &error, SaveStage::kUnderWay);
+    ASSERT_TRUE(marker) << error;
+    EXPECT_EQ(marker->m_nLastSeq, kQueued);
+}
+
 TEST_F(ArchiveTest, ADurableWaitReturnsOnceTheTextIsOnDisk)
 {
     CEventArchiveOptions options = Options();
