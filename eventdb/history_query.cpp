@@ -464,11 +464,15 @@ CHistoryStatus CHistoryQuery::ReadRowsBySeq(const std::vector<int64_t>& seqs, st
     }
     sql << ")";
     std::sort(places.begin(), places.end());
-    return Run(sql, [&](sqlite3_stmt* s) {
+    const CHistoryStatus status = Run(sql, [&](sqlite3_stmt* s) {
         const std::pair<int64_t, size_t> seq{sqlite3_column_int64(s, 0), 0};
         ReadRow(s, rows[std::lower_bound(places.begin(), places.end(), seq)->second]);
         return true;
     });
+    // A row retention removed since its seq was chosen leaves no blank (and
+    // no key of 0 for the next page to start after).
+    std::erase_if(rows, [](const CHistoryRow& row) { return row.m_nSeq == 0; });
+    return status;
 }
 
 CHistoryStatus CHistoryQuery::PageEnds(size_t pageSize, std::vector<CHistoryKey>& ends, int64_t& count)
@@ -511,11 +515,12 @@ CHistoryStatus CHistoryQuery::Stream(const std::function<bool(const CHistoryRow&
 
 size_t CHistoryQuery::HeldBytes() const
 {
-    size_t bytes = (m_Refused ? m_Refused->HeldBytes() : 0) + (m_Found ? m_Found->HeldBytes() : 0) +
-                   (m_Transponders.m_Keyed ? m_Transponders.m_Keyed->HeldBytes() : 0);
-    for (const CNames* names : {&m_Lockings, &m_Transponders})
+    size_t bytes = (m_Refused ? m_Refused->HeldBytes() : 0) + (m_Found ? m_Found->HeldBytes() : 0);
+    for (const CNames* names : {&m_Lockings, &m_Transponders}) {
+        bytes += (names->m_Keyed ? names->m_Keyed->HeldBytes() : 0) + names->m_strKeyMatch.capacity();
         for (const std::string& name : names->m_Matched)
             bytes += sizeof name + name.capacity();
+    }
     return bytes;
 }
 

@@ -44,28 +44,19 @@ CHistoryStatus CHistoryQuery::CountBuckets(std::vector<CTimelineBucket>& buckets
     return CountBucketsByRow(buckets, edges);
 }
 
-// Time and level alone: each bucket's count per level is a range of the
-// level index, which SQLite counts without handing out a row; the refused
-// texts (few) are then taken out, or those without an event time added.
+// Time and level alone: each bucket's count of a message, warning or alarm
+// level is a range of the level index, which SQLite counts without handing
+// out a row; events of any other level (senders choose it, a flood may bring
+// thousands of them) are read once, as are the refused texts (few) to take
+// out, or those without an event time to add.
 CHistoryStatus CHistoryQuery::CountBucketsFromIndex(std::vector<CTimelineBucket>& buckets,
                                                     const std::vector<int64_t>& edges)
 {
     std::vector<int64_t> levels;
     const unsigned mask = m_Filter.m_nLevels & kHistoryAllLevels;
     const bool anyLevel = mask == kHistoryAllLevels;
-    if (anyLevel) {
-        CSqlText sql;
-        sql << kDistinctLevels;
-        if (CHistoryStatus status = Run(sql,
-                                           [&](sqlite3_stmt* s) {
-                                               levels.push_back(sqlite3_column_int64(s, 0));
-                                               return true;
-                                           });
-            !status.IsOk())
-            return status;
-    }
     for (int64_t level = 0; level < 3; ++level)
-        if (!anyLevel && (mask & (1u << level)))
+        if (anyLevel || (mask & (1u << level)))
             levels.push_back(level);
     auto admits = [&](int64_t level) { return anyLevel || (level >= 0 && level < 3 && (mask & (1u << level))); };
 
@@ -95,6 +86,13 @@ CHistoryStatus CHistoryQuery::CountBucketsFromIndex(std::vector<CTimelineBucket>
             return true;
         });
     };
+    if (anyLevel) {
+        CHistoryStatus status = adjust("SELECT event_time, level FROM event WHERE (level < 0 OR level > 2)"
+                                       " AND event_time BETWEEN ",
+                                       edges.front(), edges.back() - 1, +1);
+        if (!status.IsOk())
+            return status;
+    }
     if (m_Refused)
         return adjust("SELECT event_time, level FROM event WHERE status <> 0 AND event_time BETWEEN ", edges.front(),
                       edges.back() - 1, -1);
