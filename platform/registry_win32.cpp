@@ -114,12 +114,26 @@ std::string RegReadString(const RegRoot& root, const std::string& path, const st
 std::optional<std::string> RegReadList(const RegRoot& root, const std::string& path, const std::string& name,
                                        const std::string& def)
 {
-    RegKeyHandle key = RegOpenPath(root, path);
-    if (!key)
+    // Opened for reading alone: a key made read-only to enforce the list is
+    // read all the same. Only a key or value that is not there is missing;
+    // one that cannot be read may hold the list, and must not be taken for
+    // the default.
+    PathBuffer buffer;
+    HKEY raw = nullptr;
+    if (!CopyPath(path, buffer))
+        return std::nullopt;
+    const LONG opened = RegOpenKeyExA(root, buffer.data(), 0, KEY_QUERY_VALUE, &raw);
+    if (opened == ERROR_FILE_NOT_FOUND)
         return def;
+    if (opened != ERROR_SUCCESS)
+        return std::nullopt;
+    const RegKeyHandle key(new RegKey{raw});
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key->m_hKey, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    const LONG queried = RegQueryValueExA(key->m_hKey, name.c_str(), nullptr, &type, nullptr, &size);
+    if (queried == ERROR_FILE_NOT_FOUND)
         return def;
+    if (queried != ERROR_SUCCESS)
+        return std::nullopt;
     if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
         return std::nullopt;
     std::string data(size, '\0');
@@ -132,9 +146,18 @@ std::optional<std::string> RegReadList(const RegRoot& root, const std::string& p
     while (!data.empty() && data.back() == '\0')
         data.pop_back();
     if (type != REG_MULTI_SZ)
-        data.resize(strnlen(data.c_str(), data.size()));
-    std::replace(data.begin(), data.end(), '\0', ',');
-    return data;
+        return data.substr(0, strnlen(data.c_str(), data.size()));
+    // One item per line: each is one word, spaces and all ("CORP\John
+    // Smith"), as a plain text needs quotes for. No account name holds a
+    // double quote. Empty lines say nothing.
+    std::string list;
+    for (size_t start = 0; start < data.size();) {
+        const size_t end = std::min(data.find('\0', start), data.size());
+        if (end > start)
+            list += (list.empty() ? "\"" : ",\"") + data.substr(start, end - start) + "\"";
+        start = end + 1;
+    }
+    return list;
 }
 
 bool RegWriteDword(const RegRoot& root, const std::string& path, const std::string& name, int32_t value)

@@ -198,6 +198,7 @@ TEST_F(Registry, SenderListIsReadAsItsAccountsOrLetsNobodyIn)
     for (const CCase& test : {CCase{REG_SZ, "S-1-5-18,s-1-5-19\0"s, both},
                               CCase{REG_SZ, "\"S-1-5-18\" S-1-5-19\0"s, both},
                               CCase{REG_MULTI_SZ, "S-1-5-18\0S-1-5-19\0\0"s, both},
+                              CCase{REG_MULTI_SZ, "S-1-5-18\0NT AUTHORITY\\LOCAL SERVICE\0\0"s, both},
                               CCase{REG_SZ, "S-1-5-18 S-1-5-1X\0"s, {}},
                               CCase{REG_DWORD, "\x12\0\0\0"s, {}},
                               CCase{REG_BINARY, "\0\0"s, {}}}) {
