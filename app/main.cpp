@@ -18,6 +18,9 @@ int main(int argc, char** argv)
     UseParentConsole();
     if (const auto answered = AnswerCommandLine(argc, argv, std::cout, std::cerr))
         return *answered;
+    std::cout.flush();
+    std::cerr.flush();
+    LeaveParentConsole();
     // Qt's own options (-reverse, -platform, -style ...) are not the
     // program's: the application sees its name and nothing else.
     char name[] = "tellvane";

@@ -7,3 +7,9 @@
 // standard stream that goes nowhere; a stream already sent somewhere (a
 // pipe, a file) stays there. Call first thing in main.
 void UseParentConsole();
+
+// Leaves that console again, before the agent starts: a process joined to
+// a console is ended by its Ctrl+C, Ctrl+Break and close box at once,
+// without its exit's save. The command line's answers and warnings are
+// written by then.
+void LeaveParentConsole();

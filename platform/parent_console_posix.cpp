@@ -1,3 +1,5 @@
 #include "parent_console.h"
 
 void UseParentConsole() {}
+
+void LeaveParentConsole() {}
