@@ -174,7 +174,18 @@ CHistoryStatus CHistoryQuery::ReadNames(const CKeyedColumn& column, const std::s
             AssignText(names.m_Matched.emplace_back(), s, 0);
         return true;
     });
-    if (!status.IsOk() || !names.m_bKeyed || names.m_Matched.empty())
+    if (!status.IsOk())
+        return status;
+    // Senders choose the names: thousands of them would be thousands of
+    // bound values in every statement, beyond what SQLite takes. The rows
+    // are then tested with the pattern that chose the names.
+    if (names.m_Matched.size() > kBoundNamesLimit) {
+        names.m_Matched.clear();
+        names.m_bIndexed = names.m_bKeyed = false;
+        names.m_strPattern = LikeContainsPattern(text);
+        return status;
+    }
+    if (!names.m_bKeyed || names.m_Matched.empty())
         return status;
     // A word most names share (as "door" among the lockings) matches most
     // of the archive: its events are tested on the rows that the list reads

@@ -138,6 +138,8 @@ private:
     // Names beyond this share of all (a quarter) have their events tested
     // on the rows rather than gathered through their tokens.
     static constexpr size_t kKeyedNamesShare = 4;
+    // Beyond this many matched names, rows are tested with the pattern.
+    static constexpr size_t kBoundNamesLimit = 1000;
 
     CHistoryStatus Run(const CSqlText& sql, const std::function<bool(sqlite3_stmt*)>& onRow);
     CHistoryStatus Prepare();
