@@ -36,7 +36,9 @@ struct COp {
     int m_nStatus = 0;
     int64_t m_nSeq = 0;  // kSave: the last number the save covered
     int64_t m_nArrivalMs = 0;
-    CPeer m_Sender;
+    // The sender's process and user, as the row keeps them: not its account,
+    // which would cost a copy per text on the connection's thread.
+    int64_t m_nSenderPid = -1, m_nSenderUid = -1;
     CFileFingerprint m_File;
     std::string m_strText;
 };
@@ -283,7 +285,7 @@ void CEventArchive::CWriter::CommitTaken(bool lastTry)
         const COp& op = m_taken[i];
         switch (op.m_kind) {
         case COp::kText:
-            rc = m_pRows->InsertText(op.m_nSeq, op.m_nArrivalMs, op.m_Sender, op.m_strText);
+            rc = m_pRows->InsertText(op.m_nSeq, op.m_nArrivalMs, {op.m_nSenderPid, op.m_nSenderUid}, op.m_strText);
             if (IsDuplicateNumber(rc))
                 rc = SQLITE_OK;
             ++texts;
@@ -497,7 +499,8 @@ uint64_t CEventArchive::Append(int64_t seq, int64_t arrivalMs, const CPeer& send
     COp& op = w.Queue(COp::kText);
     op.m_nSeq = seq;
     op.m_nArrivalMs = arrivalMs;
-    op.m_Sender = sender;
+    op.m_nSenderPid = sender.m_nPid;
+    op.m_nSenderUid = sender.m_nUid;
     op.m_strText = std::move(text);
     ++w.m_nUncommittedTexts;
     // Operations are committed in queue order, so the count of those done
