@@ -21,10 +21,10 @@ constexpr int kBusyTimeoutMs = 2000;
 constexpr const char* kCacheSql = "PRAGMA cache_size = -16384";  // KiB
 
 // The log is copied into the file every 64 MiB instead of every 4: the
-// pages a flood's batches change all over the locking index are then
-// written back once where they would be sixteen times (a tenth fewer bytes
-// written per text, and as much less processor time). A log that grew past
-// 128 MiB while a reader held it open is cut back after the next
+// pages every batch changes again (the ends of the indexes, the full-text
+// segments being merged) are then written back once where they would be
+// sixteen times, about a sixth fewer bytes written per text. A log that
+// grew past 128 MiB while a reader held it open is cut back after the next
 // checkpoint.
 constexpr const char* kLogSql = "PRAGMA wal_autocheckpoint = 16384; PRAGMA journal_size_limit = 134217728";
 
