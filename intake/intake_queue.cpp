@@ -178,10 +178,12 @@ void TakeBatch(std::vector<CQueuedText>& batch)
         s_RoomChanged.notify_all();
 }
 
-AddVerdict StoreOne(int64_t seq, std::string_view text)
+// archived: the archive holds the text. A verdict on one it dropped (for
+// want of room) would only fill its queue further.
+AddVerdict StoreOne(int64_t seq, std::string_view text, bool archived)
 {
     const AddVerdict verdict = AddMessageVerdict(text);
-    if (verdict == AddVerdict::kDuplicate && s_pArchive)
+    if (verdict == AddVerdict::kDuplicate && s_pArchive && archived)
         s_pArchive->Tell(seq, TextFate::kDuplicate);
     return verdict;
 }
@@ -193,7 +195,7 @@ void Store(const std::vector<CQueuedText>& batch)
         // An empty text carries no event; the sender was answered all the same.
         if (!text.m_bAnswered || text.m_strText.empty())
             continue;
-        if (StoreOne(text.m_nSeq, text.m_strText) == AddVerdict::kStored && g_OnEventStored)
+        if (StoreOne(text.m_nSeq, text.m_strText, text.m_bArchived) == AddVerdict::kStored && g_OnEventStored)
             g_OnEventStored(g_Array[cur_item], text.m_Sender);  // AddMessage made it current
     }
 }
@@ -228,10 +230,12 @@ bool QueueText(std::string_view text, const CPeer& sender)
     CQueuedText queued{std::string(text), sender, s_nLastSeq.fetch_add(1) + 1};
     if (CIntakeArchive* const archive = s_pArchive) {
         const uint64_t ticket = archive->Append(queued.m_nSeq, ArchiveNowMs(), sender, text);
+        queued.m_bArchived = ticket != 0;
         // Waited for before the text is pushed, so that a text that is not
         // answered is never stored: the sender sends it again.
         if (archive->AnswersWhenWritten() && !archive->WaitWritten(ticket)) {
-            archive->Tell(queued.m_nSeq, TextFate::kUnanswered);
+            if (queued.m_bArchived)
+                archive->Tell(queued.m_nSeq, TextFate::kUnanswered);
             queued.m_bAnswered = false;
             queued.m_strText.clear();
         }
@@ -261,7 +265,7 @@ int64_t LastDrainedNumber() { return s_nLastDrained; }
 AddVerdict StoreRecoveredText(int64_t seq, std::string_view text)
 {
     s_nLastDrained = std::max(s_nLastDrained, seq);
-    return text.empty() ? AddVerdict::kRefused : StoreOne(seq, text);
+    return text.empty() ? AddVerdict::kRefused : StoreOne(seq, text, true);
 }
 
 void WakeQueueWaiters()

@@ -40,6 +40,7 @@ struct CQueuedText {
     CPeer m_Sender;
     int64_t m_nSeq = 0;
     bool m_bAnswered = true;  // false: not written in time, so not answered, and not stored either
+    bool m_bArchived = false;  // the archive took it: a verdict on it is for the archive too
 };
 
 // Waits until the queue has room for one more text and holds that room for
