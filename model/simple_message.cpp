@@ -30,6 +30,7 @@ std::string FormatLocal(int32_t ttime, const char* format)
 
 std::string FormatLocalDate(int32_t ttime) { return FormatLocal(ttime, kDateFormat); }
 std::string FormatLocalTime(int32_t ttime) { return FormatLocal(ttime, kTimeFormat); }
+std::string FormatLocalDateTime(int32_t ttime) { return FormatLocal(ttime, "%Y.%m.%d %H:%M:%S"); }
 
 std::string TimeDateText(const CSimpleMessage& rec) { return rec.time + " " + rec.date; }
 

@@ -92,9 +92,11 @@ void NextToken(std::string& token, std::string& rest);
 // undefined.
 int32_t AtoiSaturating(std::string_view text);
 
-// "%Y.%m.%d" and "%H:%M:%S" of a calendar time, in local time.
+// "%Y.%m.%d" and "%H:%M:%S" of a calendar time, in local time; and both,
+// date first, from one conversion.
 std::string FormatLocalDate(int32_t ttime);
 std::string FormatLocalTime(int32_t ttime);
+std::string FormatLocalDateTime(int32_t ttime);
 
 // time, one space, date: when the event happened, as the navigator and the
 // notifications say it.

@@ -29,7 +29,7 @@ std::string HistoryTimeText(int64_t seconds)
     if (seconds == 0)
         return {};
     const auto t = static_cast<int32_t>(seconds);
-    return FormatLocalDate(t) + " " + FormatLocalTime(t);
+    return FormatLocalDateTime(t);
 }
 
 std::string HistorySenderText(const CHistoryRow& row)
