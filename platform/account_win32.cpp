@@ -57,7 +57,8 @@ std::optional<std::string> AccountIdOf(std::string_view word)
         return std::nullopt;
     // A word that looks like a SID is one or nothing: no account is
     // named S-1-..., and a typo must not find some other account.
-    const bool sidLike = word.size() > 2 && (word[0] == 'S' || word[0] == 's') && word[1] == '-';
+    // "s-lock", a service account, is a name.
+    const bool sidLike = word.size() > 4 && (word[0] == 'S' || word[0] == 's') && word.substr(1, 3) == "-1-";
     // Settings are texts of the system's ANSI code page.
     std::string id = sidLike ? CanonicalSid(std::string(word)) : SidOfName(WideText(word, CP_ACP));
     if (id.empty())

@@ -46,31 +46,37 @@ std::wstring ExecutablePath()
     }
 }
 
-bool SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, size_t size)
+// The registry's result: it sets no thread error of its own.
+LONG SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, size_t size)
 {
-    return RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size))
-           == ERROR_SUCCESS;
+    return RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
 }
 
 int RegisterAsEventSource(std::ostream& out, std::ostream& err)
 {
+    // Known before the key is made, so that a failure leaves no key without
+    // its texts.
     const std::wstring path = ExecutablePath();
+    if (path.empty()) {
+        err << "tellvane: the event source could not be registered: "
+            << SystemMessage(static_cast<LONG>(GetLastError())) << "\n";
+        return 1;
+    }
     HKEY key = nullptr;
-    const LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSourceKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         KEY_SET_VALUE, nullptr, &key, nullptr);
-    if (created == ERROR_ACCESS_DENIED) {
+    LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSourceKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                  nullptr, &key, nullptr);
+    if (result == ERROR_ACCESS_DENIED) {
         err << "tellvane: registering the event source" << kNeedsAdministrator;
         return 1;
     }
-    const bool written = created == ERROR_SUCCESS && !path.empty()
-                         && SetValue(key, L"EventMessageFile", REG_EXPAND_SZ, path.c_str(),
-                                     (path.size() + 1) * sizeof(wchar_t))
-                         && SetValue(key, L"TypesSupported", REG_DWORD, &kTypesSupported, sizeof kTypesSupported);
+    if (result == ERROR_SUCCESS)
+        result = SetValue(key, L"EventMessageFile", REG_EXPAND_SZ, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    if (result == ERROR_SUCCESS)
+        result = SetValue(key, L"TypesSupported", REG_DWORD, &kTypesSupported, sizeof kTypesSupported);
     if (key)
         RegCloseKey(key);
-    if (!written) {
-        err << "tellvane: the event source could not be registered: "
-            << SystemMessage(created != ERROR_SUCCESS ? created : static_cast<LONG>(GetLastError())) << "\n";
+    if (result != ERROR_SUCCESS) {
+        err << "tellvane: the event source could not be registered: " << SystemMessage(result) << "\n";
         return 1;
     }
     out << "tellvane: registered as the event source Tellvane of the Application log, with the texts of "
