@@ -72,12 +72,10 @@ CPeer PeerOfClient(std::intptr_t connection)
     return FromProcessId(GetNamedPipeClientProcessId, AsHandle(connection));
 }
 
-void LearnClientAccount(std::intptr_t connection, CPeer& peer)
-{
-    peer.m_strSid = ClientSid(AsHandle(connection));
-    if (peer.m_strSid.empty() && peer.m_nPid > 0)
-        peer.m_strSid = ProcessUserSid(static_cast<DWORD>(peer.m_nPid));
-}
+// Only the pipe's own account of its client counts: the client process's
+// id is the client's to state, and may name a process of another account.
+// A client that lets itself be identified by no one is judged as nobody.
+void LearnClientAccount(std::intptr_t connection, CPeer& peer) { peer.m_strSid = ClientSid(AsHandle(connection)); }
 
 CPeer PeerOfServer(std::intptr_t connection)
 {
