@@ -97,10 +97,22 @@ ReplaceResult CFileReplacement::FinishTemporary()
     return ReplaceResult::Replaced;
 }
 
+// The room is reserved first, the file grown to its new size, so that a
+// full disk fails before the old bytes are touched.
 ReplaceResult CFileReplacement::FinishInPlace(std::string_view bytes)
 {
-    return WriteFlushClose(AsHandle(std::exchange(m_nHandle, kNoHandle)), bytes) ? ReplaceResult::Replaced
-                                                                                 : ReplaceResult::WriteFailed;
+    const HANDLE file = AsHandle(std::exchange(m_nHandle, kNoHandle));
+    LARGE_INTEGER current{}, size{}, start{};
+    size.QuadPart = static_cast<LONGLONG>(bytes.size());
+    const bool reserved = GetFileSizeEx(file, &current) &&
+                          (size.QuadPart <= current.QuadPart ||
+                           (SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file))) &&
+                          SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
+    if (!reserved) {
+        CloseHandle(file);
+        return ReplaceResult::WriteFailed;
+    }
+    return WriteFlushClose(file, bytes) ? ReplaceResult::Replaced : ReplaceResult::WriteFailed;
 }
 
 void CFileReplacement::Discard()
