@@ -108,8 +108,12 @@ CHistoryStatus CHistoryQuery::CountBucketsByRow(std::vector<CTimelineBucket>& bu
 {
     if (CHistoryStatus status = FindAll(); !status.IsOk())
         return status;
-    const bool byLevel = !m_Lockings.m_bActive && !m_Transponders.m_bActive && m_Found &&
-                         m_Found->Size() > kFoundDriveLimit;
+    bool byLevel = !m_Lockings.m_bActive && !m_Transponders.m_bActive && m_Found && m_Found->Size() > kFoundDriveLimit;
+    // Named only where it is: an index changes how fast, never whether.
+    if (byLevel) {
+        if (CHistoryStatus status = HasSchemaEntry("index", "event_by_level", byLevel); !status.IsOk())
+            return status;
+    }
     CSqlText sql;
     sql << (m_Filter.m_bIncludeRefused ? "SELECT CASE WHEN event_time = 0 THEN arrival_ms / 1000 ELSE event_time END"
                                        : "SELECT event_time");
