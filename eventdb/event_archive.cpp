@@ -131,7 +131,8 @@ bool CEventArchive::CWriter::Adopt(CArchiveOpening& opening, std::vector<CArchiv
             opening.m_strReason = reason;
             return false;
         }
-        reports.push_back({CArchiveReport::kSetAside, aside, 0});
+        reports.push_back({CArchiveReport::kSetAside, aside, 0,
+                           "holds numbers this run gives out again (it could not be opened at start)"});
         opening = OpenArchive(m_options.m_strFolder, m_options.m_bFullSync);
         if (!opening.m_db)
             return false;

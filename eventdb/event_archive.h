@@ -50,9 +50,14 @@ struct CArchiveReport {
         kSetAside,  // a damaged archive was moved to m_strText, a new one made
         kDropped,   // m_nDropped texts were not archived for want of room
     };
-    Kind m_kind = kFailing;
+    CArchiveReport(Kind kind = kFailing, std::string text = {}, uint64_t dropped = 0, std::string why = {})
+        : m_kind(kind), m_strText(std::move(text)), m_nDropped(dropped), m_strWhy(std::move(why))
+    {
+    }
+    Kind m_kind;
     std::string m_strText;
-    uint64_t m_nDropped = 0;
+    uint64_t m_nDropped;
+    std::string m_strWhy;  // kSetAside: why, when it was not for damage
 };
 
 struct CEventArchiveOptions {

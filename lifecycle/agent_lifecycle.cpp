@@ -393,7 +393,8 @@ void CAgentLifecycle::OnArchiveReport(const CArchiveReport& report)
         break;
     case CArchiveReport::kSetAside:
         JournalAgent(AgentEvent::kArchiveSetAside,
-                     "The event archive could not be read whole and was set aside as " + report.m_strText);
+                     "The event archive " + (report.m_strWhy.empty() ? "could not be read whole" : report.m_strWhy) +
+                         " and was set aside as " + report.m_strText);
         // The texts drained since the last save are now in the set-aside
         // copy only, and the new archive has no marker: a crash before the
         // next save would replay none of them. A save now covers them; not
