@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "sqlite_platform.h"
+#include "system_error.h"
 
 void CSqliteClose::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 

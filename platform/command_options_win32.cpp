@@ -8,6 +8,7 @@
 #include <string>
 
 #include "command_options.h"
+#include "system_error.h"
 #include "wide_text_win32.h"
 
 namespace {
@@ -18,18 +19,6 @@ constexpr DWORD kTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | 
 
 constexpr char kNeedsAdministrator[] =
     " needs administrator rights: run it from a command prompt opened with \"Run as administrator\"\n";
-
-std::string SystemMessage(LONG error)
-{
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = text ? text : L"error " + std::to_wstring(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
-        message.pop_back();
-    return NarrowText(message, CP_ACP);
-}
 
 std::wstring ExecutablePath()
 {
@@ -59,7 +48,7 @@ int RegisterAsEventSource(std::ostream& out, std::ostream& err)
     const std::wstring path = ExecutablePath();
     if (path.empty()) {
         err << "tellvane: the event source could not be registered: "
-            << SystemMessage(static_cast<LONG>(GetLastError())) << "\n";
+            << SystemErrorText(static_cast<int>(GetLastError())) << "\n";
         return 1;
     }
     HKEY key = nullptr;
@@ -76,7 +65,7 @@ int RegisterAsEventSource(std::ostream& out, std::ostream& err)
     if (key)
         RegCloseKey(key);
     if (result != ERROR_SUCCESS) {
-        err << "tellvane: the event source could not be registered: " << SystemMessage(result) << "\n";
+        err << "tellvane: the event source could not be registered: " << SystemErrorText(result) << "\n";
         return 1;
     }
     out << "tellvane: registered as the event source Tellvane of the Application log, with the texts of "
@@ -96,7 +85,7 @@ int UnregisterAsEventSource(std::ostream& out, std::ostream& err)
         return 1;
     }
     if (deleted != ERROR_SUCCESS) {
-        err << "tellvane: the event source could not be removed: " << SystemMessage(deleted) << "\n";
+        err << "tellvane: the event source could not be removed: " << SystemErrorText(deleted) << "\n";
         return 1;
     }
     out << "tellvane: the event source Tellvane is no longer registered\n";

@@ -1,0 +1,5 @@
+#include "system_error.h"
+
+#include <system_error>
+
+std::string SystemErrorText(int code) { return std::generic_category().message(code); }
